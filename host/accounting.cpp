@@ -1,0 +1,119 @@
+// Allocation accounting with fault injection, and the host's own strings.
+#include <array>
+#include <unordered_set>
+
+#include "host_model.h"
+
+namespace kvhost {
+namespace {
+
+constexpr std::size_t kKinds = static_cast<std::size_t>(AllocKind::Count);
+
+struct Counters {
+  std::array<std::int64_t, kKinds> live{};
+  std::array<std::int64_t, kKinds> total{};
+  std::array<int, kKinds> armedFaults{};
+};
+
+Counters& State() {
+  static Counters counters;
+  return counters;
+}
+
+// Live strings, so that a double or foreign free is reported instead of crashing and a
+// reset can free what a module leaked.
+std::unordered_set<KvString*>& Strings() {
+  static std::unordered_set<KvString*> strings;
+  return strings;
+}
+
+std::size_t Index(AllocKind kind) { return static_cast<std::size_t>(kind); }
+
+}  // namespace
+
+const char* AllocKindName(AllocKind kind) {
+  switch (kind) {
+    case AllocKind::Memory: return "memory";
+    case AllocKind::String: return "string";
+    case AllocKind::Container: return "container";
+    case AllocKind::PathHolder: return "path";
+    case AllocKind::File: return "file";
+    case AllocKind::Object: return "object";
+    case AllocKind::Spline: return "spline";
+    case AllocKind::Bitmap: return "bitmap";
+    case AllocKind::Resource: return "resource";
+    case AllocKind::Count: break;
+  }
+  return "?";
+}
+
+bool TryAllocate(AllocKind kind) {
+  Counters& s = State();
+  int& armed = s.armedFaults[Index(kind)];
+  if (armed > 0) {
+    --armed;
+    return false;
+  }
+  ++s.live[Index(kind)];
+  ++s.total[Index(kind)];
+  return true;
+}
+
+void Release(AllocKind kind) {
+  Counters& s = State();
+  if (s.live[Index(kind)] <= 0) {
+    ReportHostError(std::string("release of a ") + AllocKindName(kind) +
+                    " that was never allocated");
+    return;
+  }
+  --s.live[Index(kind)];
+}
+
+void FailNextAllocation(AllocKind kind, int count) { State().armedFaults[Index(kind)] = count; }
+
+int ArmedFaults(AllocKind kind) { return State().armedFaults[Index(kind)]; }
+
+void ClearAllocationFaults() { State().armedFaults.fill(0); }
+
+// Used by ResetHost: a leak of an earlier test must not show in the next one.
+void ResetAllocationCounters() {
+  State() = Counters{};
+}
+
+std::int64_t LiveAllocations(AllocKind kind) { return State().live[Index(kind)]; }
+
+std::int64_t LiveAllocations() {
+  std::int64_t sum = 0;
+  for (std::int64_t n : State().live) sum += n;
+  return sum;
+}
+
+std::int64_t TotalAllocations(AllocKind kind) { return State().total[Index(kind)]; }
+
+KvString* NewString(std::string_view utf8) {
+  if (!TryAllocate(AllocKind::String)) return nullptr;
+  auto* s = new KvString{std::string(utf8)};
+  Strings().insert(s);
+  return s;
+}
+
+void FreeString(KvString* s) {
+  if (s == nullptr) return;
+  if (Strings().erase(s) == 0) {
+    ReportHostError("free of a string the host did not make (or made and freed already)");
+    return;
+  }
+  delete s;
+  Release(AllocKind::String);
+}
+
+void FreeLeakedStrings() {
+  for (KvString* s : Strings()) delete s;
+  Strings().clear();
+}
+
+std::string_view StringText(const KvString* s) {
+  return s == nullptr ? std::string_view() : std::string_view(s->utf8);
+}
+
+}  // namespace kvhost

@@ -1,0 +1,100 @@
+// The user's actions as the host performs them, and the host's reset.
+#include "host.h"
+
+namespace kvhost {
+namespace {
+
+constexpr std::int32_t kMsgPostSetParameter = 17;
+constexpr std::int32_t kMsgDescriptionCommand = 18;
+constexpr std::int32_t kMsgMenuPrepare = 22;
+constexpr std::int32_t kUndoChange = 40;
+constexpr std::int32_t kUndoNewObject = 44;
+
+KvDescId DepthOne(std::int32_t id) {
+  KvDescId descId{};
+  descId.depth = 1;
+  descId.level[0].id = id;
+  return descId;
+}
+
+}  // namespace
+
+bool SendMessage(KvNode* node, std::int32_t type, void* data) {
+  return DeliverMessage(node, type, data, MessageSender::Host);
+}
+
+KvNode* CreateObjectFromMenu(KvDocument* doc, std::int32_t type) {
+  KvNode* node = ObjectTable()->Alloc(type);
+  if (node == nullptr) return nullptr;
+  SendMessage(node, kMsgMenuPrepare, doc);
+  DocumentTable()->InsertObject(doc, node, nullptr, nullptr);
+  StartUndo(doc);
+  AddUndo(doc, kUndoNewObject, node);
+  EndUndo(doc);
+  return node;
+}
+
+bool SetParameter(KvDocument* doc, KvNode* node, std::int32_t id, const Value& v) {
+  StartUndo(doc);
+  AddUndo(doc, kUndoChange, node);
+  SetParameterRaw(node->data, id, v);
+  EndUndo(doc);
+  const KvDescId descId = DepthOne(id);
+  KvMsgPostSetParameter msg{&descId};
+  return SendMessage(node, kMsgPostSetParameter, &msg);
+}
+
+bool PressButton(KvNode* node, std::int32_t id) {
+  KvMsgDescriptionCommand msg{DepthOne(id)};
+  return SendMessage(node, kMsgDescriptionCommand, &msg);
+}
+
+void MoveObject(KvDocument* doc, KvNode* node, KvNode* parent, Position where) {
+  if (parent != nullptr && IsInside(parent, node)) {
+    ReportHostError("MoveObject: an object cannot go under itself");
+    return;
+  }
+  StartUndo(doc);
+  AddUndo(doc, kUndoChange, node);
+  Detach(node);
+  Place place{parent, parent == nullptr ? doc : nullptr, nullptr};
+  if (where == Position::Last) {
+    KvNode* last = parent != nullptr ? parent->down : doc->first;
+    while (last != nullptr && last->next != nullptr) last = last->next;
+    place.pred = last;
+  }
+  InsertAt(node, place);
+  EndUndo(doc);
+}
+
+KvNode* GetContour(KvNode* node, KvDocument* doc, double lod) {
+  if (node == nullptr || node->plugin == nullptr || node->plugin->record.GetContour == nullptr) {
+    return nullptr;
+  }
+  return node->plugin->record.GetContour(node->pluginData, node, doc, lod, nullptr);
+}
+
+bool IsEnabled(KvNode* node, std::int32_t id) {
+  if (node == nullptr || node->plugin == nullptr ||
+      node->plugin->record.GetDEnabling == nullptr) {
+    return true;
+  }
+  const KvDescId descId = DepthOne(id);
+  return node->plugin->record.GetDEnabling(node->pluginData, node, &descId, nullptr, 0,
+                                           nullptr);
+}
+
+void ResetHost() {
+  FreeAllDocuments();
+  ClearPlugins();
+  FreeAllNodes();  // objects the module or a test never freed
+  ClearConsole();
+  FreeLeakedStrings();
+  FreeLeakedContainers();
+  ClearAllocationFaults();
+  ResetObjectFaults();
+  ResetAllocationCounters();
+  ResetTables();
+}
+
+}  // namespace kvhost

@@ -1,0 +1,370 @@
+// Bf: typed file streams over real files. Multi-byte values follow the byte order chosen
+// at open. The first failure of a read or write sets the file's error and is reported to
+// the user, as the host's own file object does; later operations fail quietly until the
+// error is cleared or the file is opened again.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <system_error>
+
+#include "file_services.h"
+#include "files.h"
+#include "host_services.h"
+
+struct KvFile {
+  std::FILE* stream = nullptr;
+  std::string name;
+  std::int32_t mode = 0;       // 1 read, 2 write
+  bool bigEndian = true;
+  std::int32_t error = kvhost::kFileOk;
+};
+
+namespace kvhost {
+namespace {
+
+constexpr std::int32_t kModeRead = 1;
+constexpr std::int32_t kModeWrite = 2;
+constexpr std::int32_t kIgnoreOpen = 2;
+constexpr std::int32_t kBigEndian = 1;
+constexpr std::int32_t kLittleEndian = 2;
+
+struct FileFaults {
+  int openCountdown = 0;  // 0: off; n: the nth open from now fails
+  int readCountdown = 0;
+  int writeCountdown = 0;
+  std::int64_t largestReservation = 0;
+};
+
+FileFaults& Faults() {
+  static FileFaults faults;
+  return faults;
+}
+
+// Counts one operation against an armed countdown; true when this one must fail.
+bool FaultFires(int& countdown) {
+  if (countdown <= 0) return false;
+  return --countdown == 0;
+}
+
+// Sets the file's first error and reports it; later failures stay quiet.
+bool Fail(KvFile* f, std::int32_t error, const std::string& what) {
+  if (f->error == kFileOk) {
+    f->error = error;
+    ReportHostError("file \"" + f->name + "\": " + what);
+  }
+  return false;
+}
+
+bool CanRead(KvFile* f, const char* what) {
+  if (f->error != kFileOk) return false;
+  if (!f->stream || f->mode != kModeRead) {
+    return Fail(f, kFileErrorInvalid, std::string(what) + ": the file is not open for reading");
+  }
+  if (FaultFires(Faults().readCountdown)) return Fail(f, kFileErrorRead, std::string(what) + ": read error");
+  return true;
+}
+
+bool CanWrite(KvFile* f, const char* what) {
+  if (f->error != kFileOk) return false;
+  if (!f->stream || f->mode != kModeWrite) {
+    return Fail(f, kFileErrorInvalid, std::string(what) + ": the file is not open for writing");
+  }
+  if (FaultFires(Faults().writeCountdown)) return Fail(f, kFileErrorWrite, std::string(what) + ": write error");
+  return true;
+}
+
+// A read that fails leaves the position where it was, so that a cleared error resumes there.
+bool ReadBytes(KvFile* f, void* out, std::size_t count, const char* what) {
+  long start = std::ftell(f->stream);
+  if (std::fread(out, 1, count, f->stream) == count) return true;
+  bool ioError = std::ferror(f->stream) != 0;
+  std::clearerr(f->stream);
+  std::fseek(f->stream, start, SEEK_SET);
+  if (ioError) return Fail(f, kFileErrorRead, std::string(what) + ": read error");
+  return Fail(f, kFileErrorFileEnd, std::string(what) + ": the file ends before the value");
+}
+
+bool WriteBytes(KvFile* f, const void* bytes, std::size_t count, const char* what) {
+  if (std::fwrite(bytes, 1, count, f->stream) == count) return true;
+  return Fail(f, kFileErrorWrite, std::string(what) + ": " + std::strerror(errno));
+}
+
+void Encode32(const KvFile* f, std::uint32_t v, unsigned char out[4]) {
+  for (int i = 0; i < 4; ++i) {
+    int shift = f->bigEndian ? 24 - 8 * i : 8 * i;
+    out[i] = static_cast<unsigned char>(v >> shift);
+  }
+}
+
+std::uint32_t Decode32(const KvFile* f, const unsigned char in[4]) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) {
+    int shift = f->bigEndian ? 24 - 8 * i : 8 * i;
+    v |= static_cast<std::uint32_t>(in[i]) << shift;
+  }
+  return v;
+}
+
+bool Read32(KvFile* f, std::uint32_t* v, const char* what) {
+  unsigned char bytes[4];
+  if (!CanRead(f, what) || !ReadBytes(f, bytes, 4, what)) return false;
+  *v = Decode32(f, bytes);
+  return true;
+}
+
+bool Write32(KvFile* f, std::uint32_t v, const char* what) {
+  unsigned char bytes[4];
+  Encode32(f, v, bytes);
+  return CanWrite(f, what) && WriteBytes(f, bytes, 4, what);
+}
+
+std::int64_t StreamLength(std::FILE* stream) {
+  long here = std::ftell(stream);
+  if (here < 0 || std::fseek(stream, 0, SEEK_END) != 0) return -1;
+  long end = std::ftell(stream);
+  std::fseek(stream, here, SEEK_SET);
+  return end;
+}
+
+void CloseStream(KvFile* f) {
+  if (f->stream) std::fclose(f->stream);
+  f->stream = nullptr;
+}
+
+KvFile* BfAlloc() {
+  if (!TryAllocate(AllocKind::File)) return nullptr;
+  KvFile* f = new (std::nothrow) KvFile();
+  if (!f) Release(AllocKind::File);
+  return f;
+}
+
+void BfFree(KvFile* f) {
+  if (!f) return;
+  CloseStream(f);
+  delete f;
+  Release(AllocKind::File);
+}
+
+bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t errorDialog,
+            std::int32_t byteOrder, std::int32_t /*type*/, std::int32_t /*creator*/) {
+  if (!f) return false;
+  CloseStream(f);
+  f->name = fn ? fn->path : std::string();
+  f->mode = mode;
+  f->error = kFileOk;
+  f->bigEndian = byteOrder != kLittleEndian;
+
+  std::string why;
+  std::error_code ec;
+  if (mode != kModeRead && mode != kModeWrite) {
+    why = "unknown open mode " + std::to_string(mode);
+  } else if (byteOrder != kBigEndian && byteOrder != kLittleEndian) {
+    why = "unknown byte order " + std::to_string(byteOrder);
+  } else if (f->name.empty()) {
+    why = "no file name";
+  } else if (std::filesystem::is_directory(f->name, ec)) {
+    why = "it is a folder";
+  } else if (FaultFires(Faults().openCountdown)) {
+    why = "open error";
+  } else {
+    f->stream = std::fopen(f->name.c_str(), mode == kModeRead ? "rb" : "wb");
+    if (!f->stream) why = std::strerror(errno);
+  }
+  if (f->stream) return true;
+
+  f->error = kFileErrorOpen;
+  if (errorDialog != kIgnoreOpen) {
+    ReportHostError("file \"" + f->name + "\": cannot be opened for " +
+                    (mode == kModeWrite ? "writing" : "reading") + " (" + why + ")");
+  }
+  return false;
+}
+
+bool BfClose(KvFile* f) {
+  if (!f || !f->stream) return true;
+  bool closed = std::fclose(f->stream) == 0;
+  f->stream = nullptr;
+  if (!closed) return Fail(f, kFileErrorClose, "close failed");
+  return true;
+}
+
+std::int32_t BfGetError(const KvFile* f) { return f ? f->error : kFileErrorInvalid; }
+
+void BfSetError(KvFile* f, std::int32_t error) {
+  if (f) f->error = error;
+}
+
+std::int64_t BfGetLength(const KvFile* f) {
+  if (!f || !f->stream) return -1;
+  return StreamLength(f->stream);
+}
+
+std::int64_t BfGetPosition(const KvFile* f) {
+  if (!f || !f->stream) return -1;
+  return std::ftell(f->stream);
+}
+
+bool BfReadInt32(KvFile* f, std::int32_t* v) {
+  std::uint32_t bits = 0;
+  if (!f || !Read32(f, &bits, "reading an int32")) return false;
+  if (v) *v = static_cast<std::int32_t>(bits);
+  return true;
+}
+
+bool BfReadFloat32(KvFile* f, float* v) {
+  std::uint32_t bits = 0;
+  if (!f || !Read32(f, &bits, "reading a float32")) return false;
+  if (v) std::memcpy(v, &bits, sizeof bits);
+  return true;
+}
+
+bool BfReadBool(KvFile* f, bool* v) {
+  unsigned char byte = 0;
+  if (!f || !CanRead(f, "reading a bool") || !ReadBytes(f, &byte, 1, "reading a bool")) return false;
+  if (v) *v = byte != 0;
+  return true;
+}
+
+bool BfReadString(KvFile* f, KvString** out) {
+  if (out) *out = nullptr;
+  if (!f) return false;
+  std::uint32_t bits = 0;
+  if (!Read32(f, &bits, "reading a string")) return false;
+  std::int32_t n = static_cast<std::int32_t>(bits);
+  if (n == 0) return true;
+  if (n < 0) {
+    return Fail(f, kFileErrorOutOfMemory, "reading a string: negative length " + std::to_string(n));
+  }
+  // The length comes from the file: believe it only as far as the file reaches, so that
+  // a damaged length never reserves memory for bytes that are not there.
+  std::int64_t left = StreamLength(f->stream) - std::ftell(f->stream);
+  if (n > left) {
+    return Fail(f, kFileErrorFileEnd, "reading a string: length " + std::to_string(n) +
+                                          " is more than the " + std::to_string(left) +
+                                          " bytes left in the file");
+  }
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(n)]);
+  if (!buffer) return Fail(f, kFileErrorOutOfMemory, "reading a string: out of memory");
+  if (n > Faults().largestReservation) Faults().largestReservation = n;
+  if (!ReadBytes(f, buffer.get(), static_cast<std::size_t>(n), "reading a string")) return false;
+
+  std::string_view text(buffer.get(), static_cast<std::size_t>(n - 1));  // last byte skipped
+  if (!IsValidUtf8(text)) return Fail(f, kFileErrorWrongValue, "reading a string: the text is not valid UTF-8");
+  if (text.empty()) return true;
+  KvString* s = NewString(text);
+  if (!s) return Fail(f, kFileErrorOutOfMemory, "reading a string: out of memory");
+  if (out) {
+    *out = s;
+  } else {
+    FreeString(s);
+  }
+  return true;
+}
+
+bool BfWriteInt32(KvFile* f, std::int32_t v) {
+  return f && Write32(f, static_cast<std::uint32_t>(v), "writing an int32");
+}
+
+bool BfWriteFloat32(KvFile* f, float v) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return f && Write32(f, bits, "writing a float32");
+}
+
+bool BfWriteBool(KvFile* f, bool v) {
+  unsigned char byte = v ? 1 : 0;
+  return f && CanWrite(f, "writing a bool") && WriteBytes(f, &byte, 1, "writing a bool");
+}
+
+bool BfWriteString(KvFile* f, const KvString* s) {
+  if (!f || !CanWrite(f, "writing a string")) return false;
+  std::string_view text = StringText(s);
+  // A string whose bytes are not UTF-8, or too long for the length field, has no encoding.
+  if (!IsValidUtf8(text) || text.size() >= 0x7FFFFFFFu) {
+    return Fail(f, kFileErrorOutOfMemory, "writing a string: no UTF-8 encoding of the text");
+  }
+  std::string bytes(4, '\0');
+  Encode32(f, static_cast<std::uint32_t>(text.size() + 1), reinterpret_cast<unsigned char*>(bytes.data()));
+  bytes.append(text);
+  bytes.push_back('\0');
+  return WriteBytes(f, bytes.data(), bytes.size(), "writing a string");
+}
+
+}  // namespace
+
+void FailNextOpen(int nth) { Faults().openCountdown = nth; }
+void FailNextRead(int nth) { Faults().readCountdown = nth; }
+void FailNextWrite(int nth) { Faults().writeCountdown = nth; }
+
+void ClearFileFaults() {
+  Faults().openCountdown = 0;
+  Faults().readCountdown = 0;
+  Faults().writeCountdown = 0;
+}
+
+std::int64_t LargestStringReservation() { return Faults().largestReservation; }
+void ResetLargestStringReservation() { Faults().largestReservation = 0; }
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    std::size_t extra = 0;
+    std::uint32_t cp = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + extra >= bytes.size()) return false;  // truncated sequence
+    for (std::size_t k = 1; k <= extra; ++k) {
+      unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
+      if ((cc & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+      return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+KvFileTable* FileTable() {
+  static KvFileTable table = {
+      {KV_TABLE_LAYOUT_VERSION, sizeof(KvFileTable)},
+      BfAlloc,
+      BfFree,
+      BfOpen,
+      BfClose,
+      BfGetError,
+      BfSetError,
+      BfGetLength,
+      BfGetPosition,
+      BfReadInt32,
+      BfReadFloat32,
+      BfReadBool,
+      BfReadString,
+      BfWriteInt32,
+      BfWriteFloat32,
+      BfWriteBool,
+      BfWriteString,
+  };
+  return &table;
+}
+
+}  // namespace kvhost

@@ -1,0 +1,158 @@
+// The stand-in host as tests and the command-line tool drive it: one process-wide host
+// that loads modules, holds documents, performs the user's actions the way the real host
+// performs them, and records what a test needs to see.
+//
+// Test-only powers (fault injection, scripted dialog answers, a chosen API version, a null
+// sub-table) are named as such and off unless asked for; ResetHost turns them off again.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host_model.h"
+#include "host_services.h"
+#include "host_tables.h"
+#include "module.h"
+
+namespace kvhost {
+
+// ---- Host lifecycle --------------------------------------------------------------------
+
+// Frees every document and object, forgets plug-ins, clears every log, disarms faults,
+// frees the framework memory, strings and containers still live (a module's leaks),
+// zeroes the allocation counts and restores the default API version. Modules still loaded
+// must be unloaded first.
+void ResetHost();
+
+// The record handed to modules at action 1 (the real one, without armed faults).
+const KvHostTables* HostTables();
+constexpr std::int32_t kDefaultHostApiVersion = 2025200;
+void SetHostApiVersion(std::int32_t version);  // test power
+std::int32_t HostApiVersion();
+// Test power: the next record handed to c4d_main by a Module has sub-table index (0 =
+// t_C4DOS_Ge .. 36 = t_C4DOS_FL) null. Only for that one call.
+void NullSubTableForNextCall(int index);
+// Index of a sub-table by its name ("t_C4DOS_Bc" or "Bc"); -1 when unknown.
+int SubTableIndex(const std::string& name);
+
+// ---- Plug-ins ---------------------------------------------------------------------------
+
+const PluginEntry* FindPlugin(std::int32_t id);
+std::vector<const PluginEntry*> RegisteredPlugins();
+// The description name registered under id, if any.
+std::optional<std::string> RegisteredDescription(std::int32_t id);
+
+// ---- Documents and objects --------------------------------------------------------------
+
+KvDocument* NewDocument();
+void FreeDocument(KvDocument* doc);  // frees its objects and its history
+void SetSplinePlane(KvDocument* doc, std::int32_t plane);
+std::vector<KvNode*> TopObjects(const KvDocument* doc);
+std::vector<KvNode*> Children(const KvNode* node);
+// A readable outline of the document's tree, one object per line, indented by depth:
+// "<type>#<serial>". For test failure messages.
+std::string DescribeTree(const KvDocument* doc);
+
+// New detached host object (Bo.Alloc as the module calls it): null when out of memory or
+// the type is neither a host type nor a registered plug-in.
+KvNode* AllocObject(std::int32_t type);
+KvNode* AllocSpline(std::int32_t pointCount);
+void FreeObject(KvNode* object);  // with accounting; detaches it first if needed
+std::int32_t ObjectType(const KvNode* node);
+std::uint64_t ObjectSerial(const KvNode* node);
+KvDocument* DocumentOf(const KvNode* node);
+
+// A parameter value as the host stores it; a link is an object or null.
+using Value = std::variant<std::int32_t, double, bool, KvVector, std::string, KvNode*>;
+// The node's live container (borrowed; valid for the node's lifetime).
+KvContainer* Container(KvNode* node);
+std::optional<Value> GetParameter(const KvContainer* c, std::int32_t id);
+void SetParameterRaw(KvContainer* c, std::int32_t id, const Value& v);  // no undo, no message
+std::vector<std::int32_t> ParameterIds(const KvContainer* c);
+
+// The parameters of a host object type that the module reads or writes, with their value
+// type (KV_VALUE_*), so that tools can set and print them by id. Empty for other types.
+struct ParameterSpec {
+  std::int32_t id;
+  std::int32_t valueType;
+};
+std::vector<ParameterSpec> HostParameterTypes(std::int32_t objectType);
+
+// A spline's points (from its point tag) and count; empty when it has no point tag.
+std::vector<KvVector> SplinePoints(const KvNode* spline);
+std::int32_t SplinePointCount(const KvNode* spline);
+
+// ---- The user's actions, as the host performs them --------------------------------------
+
+// Creating an object from the menu: allocate (allocator + Init), message 22 with doc,
+// insert at the top, one undo step with the NEWOBJ record. Null when allocation failed.
+KvNode* CreateObjectFromMenu(KvDocument* doc, std::int32_t type);
+// Setting a parameter in the attribute panel: one undo group with a CHANGE record and the
+// write, then message 17 with a depth-1 description id. Returns the plug-in's answer.
+bool SetParameter(KvDocument* doc, KvNode* node, std::int32_t id, const Value& v);
+// Pressing a button: message 18 with a depth-1 description id; no undo group of the host's.
+bool PressButton(KvNode* node, std::int32_t id);
+// The user's drag in the object manager: one undo group with a CHANGE record, then the
+// node goes first or last under parent (null: the document's top level).
+enum class Position { First, Last };
+void MoveObject(KvDocument* doc, KvNode* node, KvNode* parent, Position where);
+// Asks the plug-in object for its contour. The caller owns the returned spline (free it
+// with FreeObject); null when the plug-in returned none or has no contour entry.
+KvNode* GetContour(KvNode* node, KvDocument* doc, double lod = 1.0);
+// Asks the plug-in whether parameter id is editable (true for objects without a plug-in).
+bool IsEnabled(KvNode* node, std::int32_t id);
+// Delivers a message as the host does (logged with sender Host).
+bool SendMessage(KvNode* node, std::int32_t type, void* data);
+
+// ---- Undo ---------------------------------------------------------------------------------
+
+bool Undo(KvDocument* doc);  // false when there is nothing to undo
+bool Redo(KvDocument* doc);
+struct UndoRecordView {
+  std::int32_t type;
+  KvNode* node;
+};
+struct UndoStepView {
+  std::vector<UndoRecordView> records;  // in the order they were added
+  bool open;      // the group was started and not ended
+  bool implicit;  // a record made outside any group
+};
+std::vector<UndoStepView> UndoHistory(const KvDocument* doc);  // oldest first
+std::vector<UndoStepView> RedoHistory(const KvDocument* doc);  // next redo last
+int UndoDepth(const KvDocument* doc);       // StartUndo calls not yet ended
+int UnbalancedEndUndos(const KvDocument* doc);  // EndUndo calls without a group
+
+// ---- What the host recorded ----------------------------------------------------------------
+
+const std::vector<MessageLogEntry>& MessageLog(const KvNode* node);
+void ClearMessageLog(KvNode* node);
+
+struct ConsoleLine {
+  std::string text;
+  std::string file;
+  std::int32_t line;
+  std::int32_t audience;
+  std::int32_t writeMeta;
+  std::int32_t level;  // KV_OUTPUT_*
+};
+const std::vector<ConsoleLine>& ConsoleLines();
+
+struct DialogRecord {
+  std::string text;
+  std::int32_t flags;
+  std::int32_t answer;
+};
+const std::vector<DialogRecord>& MessageDialogs();
+// Test power: the answers the next message dialogs give, in order; then 1 again.
+void ScriptDialogAnswers(std::vector<std::int32_t> answers);
+
+const std::vector<std::string>& HostErrors();
+
+// Test power: the next AllocSpline makes a point tag without storage (null data, count 0).
+void FailNextSplineStorage();
+
+}  // namespace kvhost

@@ -1,0 +1,23 @@
+// Shared-library loading for POSIX hosts (dlopen). A Windows branch belongs here too.
+#include "module_loader.h"
+
+#include <dlfcn.h>
+
+namespace kvhost {
+
+void* OpenLibrary(const std::string& path, std::string* error) {
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr && error != nullptr) {
+    const char* reason = dlerror();
+    *error = reason != nullptr ? reason : "cannot be loaded";
+  }
+  return library;
+}
+
+void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+
+void CloseLibrary(void* library) {
+  if (library != nullptr) dlclose(library);
+}
+
+}  // namespace kvhost

@@ -1,0 +1,170 @@
+// Undo that really undoes. A step is a group (StartUndo .. EndUndo, nesting counted) or a
+// record made outside any group. A CHANGE record (40) snapshots the object's container
+// and its place (parent or document top level, predecessor) before the change; a NEWOBJ
+// record (44) is made after an insertion, and its "before" is the detached object.
+//
+// Undo walks a step's records backwards, each time keeping the object's present state as
+// the record's "after" and restoring its "before"; redo walks forwards restoring "after".
+// Walking in order means each snapshot is applied to the document as it was when the
+// snapshot was taken, so an object recorded twice in one group (moved twice) ends at its
+// first record's state, and predecessors named by a snapshot are in place when it is
+// restored. An undone new object stays alive, detached, for redo; it is freed when the
+// redo step is discarded.
+#include <algorithm>
+
+#include "host.h"
+
+namespace kvhost {
+namespace {
+
+constexpr std::int32_t kChange = 40;
+constexpr std::int32_t kNewObject = 44;
+
+void Restore(KvNode* node, const Place& place, bool hasContainer, const KvContainer& data) {
+  Detach(node);
+  InsertAt(node, place);
+  if (hasContainer) node->data->values = data.values;
+}
+
+UndoRecord MakeRecord(std::int32_t type, KvNode* object) {
+  UndoRecord record;
+  record.type = type;
+  record.node = object;
+  if (type == kChange) {
+    record.before = PlaceOf(object);
+    record.hasContainer = true;
+    record.beforeData = *object->data;
+  }
+  return record;
+}
+
+bool Mentions(const UndoRecord& r, const KvNode* node) {
+  return r.node == node || r.before.parent == node || r.before.pred == node ||
+         r.after.parent == node || r.after.pred == node;
+}
+
+void CloseOpenGroup(KvDocument* doc, const char* what) {
+  if (doc->undoDepth == 0) return;
+  ReportHostError(std::string(what) + " while an undo group is open");
+  doc->undoDepth = 0;
+  if (!doc->undo.empty()) doc->undo.back().open = false;
+}
+
+std::vector<UndoStepView> Views(const std::vector<UndoStep>& steps) {
+  std::vector<UndoStepView> out;
+  for (const UndoStep& step : steps) {
+    UndoStepView view{{}, step.open, step.implicit};
+    for (const UndoRecord& r : step.records) view.records.push_back({r.type, r.node});
+    out.push_back(std::move(view));
+  }
+  return out;
+}
+
+}  // namespace
+
+void DiscardRedo(KvDocument* doc) {
+  std::vector<std::uint64_t> undoneNew;
+  for (const UndoStep& step : doc->redo) {
+    for (const UndoRecord& r : step.records) {
+      if (r.type == kNewObject) undoneNew.push_back(r.node->serial);
+    }
+  }
+  doc->redo.clear();
+  for (std::uint64_t serial : undoneNew) {
+    KvNode* node = LiveNode(serial);
+    if (node != nullptr && node->up == nullptr && node->doc == nullptr) FreeNode(node);
+  }
+}
+
+void ClearHistory(KvDocument* doc) {
+  DiscardRedo(doc);
+  doc->undo.clear();
+  doc->undoDepth = 0;
+}
+
+// A freed object can no longer be restored: its records, and records that would put
+// another object under or after it, are dropped.
+void ForgetNode(KvDocument* doc, const KvNode* node) {
+  for (auto* steps : {&doc->undo, &doc->redo}) {
+    for (UndoStep& step : *steps) {
+      auto& rs = step.records;
+      rs.erase(std::remove_if(rs.begin(), rs.end(),
+                              [&](const UndoRecord& r) { return Mentions(r, node); }),
+               rs.end());
+    }
+  }
+}
+
+bool StartUndo(KvDocument* doc) {
+  if (doc == nullptr) return false;
+  if (doc->undoDepth++ == 0) {
+    DiscardRedo(doc);
+    UndoStep step;
+    step.open = true;
+    doc->undo.push_back(std::move(step));
+  }
+  return true;
+}
+
+bool AddUndo(KvDocument* doc, std::int32_t type, KvNode* object) {
+  if (doc == nullptr || object == nullptr) return false;
+  if (type != kChange && type != kNewObject) {
+    ReportHostError("AddUndo of unknown undo type " + std::to_string(type));
+    return false;
+  }
+  if (type == kNewObject && DocumentOf(object) != doc) {
+    ReportHostError("AddUndo NEWOBJ of an object that is not in the document");
+  }
+  if (doc->undoDepth == 0) {
+    DiscardRedo(doc);
+    UndoStep step;
+    step.implicit = true;
+    step.records.push_back(MakeRecord(type, object));
+    doc->undo.push_back(std::move(step));
+    return true;
+  }
+  doc->undo.back().records.push_back(MakeRecord(type, object));
+  return true;
+}
+
+bool EndUndo(KvDocument* doc) {
+  if (doc == nullptr) return false;
+  if (doc->undoDepth == 0) {
+    ++doc->unbalancedEnds;
+    ReportHostError("EndUndo without StartUndo");
+    return false;
+  }
+  if (--doc->undoDepth == 0) doc->undo.back().open = false;
+  return true;
+}
+
+bool Undo(KvDocument* doc) {
+  CloseOpenGroup(doc, "Undo");
+  if (doc->undo.empty()) return false;
+  UndoStep step = std::move(doc->undo.back());
+  doc->undo.pop_back();
+  for (auto it = step.records.rbegin(); it != step.records.rend(); ++it) {
+    it->after = PlaceOf(it->node);
+    if (it->hasContainer) it->afterData = *it->node->data;
+    Restore(it->node, it->before, it->hasContainer, it->beforeData);
+  }
+  doc->redo.push_back(std::move(step));
+  return true;
+}
+
+bool Redo(KvDocument* doc) {
+  CloseOpenGroup(doc, "Redo");
+  if (doc->redo.empty()) return false;
+  UndoStep step = std::move(doc->redo.back());
+  doc->redo.pop_back();
+  for (UndoRecord& r : step.records) Restore(r.node, r.after, r.hasContainer, r.afterData);
+  doc->undo.push_back(std::move(step));
+  return true;
+}
+
+std::vector<UndoStepView> UndoHistory(const KvDocument* doc) { return Views(doc->undo); }
+std::vector<UndoStepView> RedoHistory(const KvDocument* doc) { return Views(doc->redo); }
+int UndoDepth(const KvDocument* doc) { return doc->undoDepth; }
+int UnbalancedEndUndos(const KvDocument* doc) { return doc->unbalancedEnds; }
+
+}  // namespace kvhost

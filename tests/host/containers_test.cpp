@@ -1,0 +1,109 @@
+// Containers: typed defaults, copy and merge, links that go stale.
+#include <gtest/gtest.h>
+
+#include "host.h"
+
+namespace {
+
+using namespace kvhost;
+
+class Containers : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetHost(); }
+  void TearDown() override { ResetHost(); }
+  const KvContainerTable* bc = HostTables()->t_C4DOS_Bc;
+};
+
+TEST_F(Containers, MissingIdsAndWrongTypesGiveTheDefault) {
+  KvContainer* c = bc->Alloc();
+  ASSERT_NE(c, nullptr);
+  bc->SetInt32(c, 1, 7);
+  bc->SetBool(c, 2, true);
+  bc->SetFloat(c, 3, 2.5);
+  EXPECT_EQ(bc->GetInt32(c, 1, -1), 7);
+  EXPECT_EQ(bc->GetInt32(c, 99, -1), -1);
+  EXPECT_EQ(bc->GetInt32(c, 2, -1), -1) << "a bool is not an int32";
+  EXPECT_TRUE(bc->GetBool(c, 1, true)) << "an int32 is not a bool: default true";
+  EXPECT_FALSE(bc->GetBool(c, 1, false));
+  EXPECT_EQ(bc->GetFloat(c, 1, 9.0), 9.0) << "an int32 is not a float";
+  EXPECT_EQ(bc->GetFloat(c, 3, 0.0), 2.5);
+  const KvVector v = bc->GetVector(c, 3, KvVector{1, 2, 3});
+  EXPECT_EQ(v.z, 3.0);
+  EXPECT_EQ(bc->GetType(c, 2), KV_VALUE_BOOL);
+  EXPECT_EQ(bc->GetType(c, 99), KV_VALUE_NONE);
+  KvString* def = NewString("dflt");
+  KvString* s = bc->GetString(c, 1, def);
+  EXPECT_EQ(StringText(s), "dflt");
+  FreeString(s);
+  FreeString(def);
+  EXPECT_TRUE(bc->Remove(c, 1));
+  EXPECT_FALSE(bc->Remove(c, 1));
+  bc->Free(c);
+  EXPECT_EQ(LiveAllocations(), 0);
+}
+
+TEST_F(Containers, MergeReplacesAndKeepsCopyToMakesExact) {
+  KvContainer* a = bc->Alloc();
+  KvContainer* b = bc->Alloc();
+  bc->SetInt32(a, 1, 1);
+  bc->SetInt32(a, 2, 2);
+  bc->SetInt32(b, 2, 20);
+  bc->SetBool(b, 3, true);
+  bc->Merge(a, b);
+  EXPECT_EQ(bc->GetInt32(a, 1, 0), 1);
+  EXPECT_EQ(bc->GetInt32(a, 2, 0), 20);
+  EXPECT_TRUE(bc->GetBool(a, 3, false));
+  bc->CopyTo(b, a);
+  EXPECT_EQ(bc->GetType(a, 1), KV_VALUE_NONE) << "CopyTo drops what src lacks";
+  EXPECT_EQ(bc->GetInt32(a, 2, 0), 20);
+  bc->Free(a);
+  bc->Free(b);
+}
+
+TEST_F(Containers, LinksGoStaleWhenTheObjectLeavesOrIsFreed) {
+  KvDocument* doc = NewDocument();
+  KvDocument* other = NewDocument();
+  KvNode* spline = AllocSpline(4);
+  KvContainer* c = bc->Alloc();
+  bc->SetLink(c, 1015, spline);
+  EXPECT_EQ(bc->GetType(c, 1015), KV_VALUE_LINK);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 0), nullptr) << "never inserted";
+  HostTables()->t_C4DOS_Bd->InsertObject(doc, spline, nullptr, nullptr);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 0), spline);
+  EXPECT_EQ(bc->GetLink(c, 1015, nullptr, 5155), spline);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 5101), spline);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 5116), nullptr) << "wrong type";
+  EXPECT_EQ(bc->GetLink(c, 1015, other, 0), nullptr) << "another document";
+  HostTables()->t_C4DOS_Bl->Remove(spline);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 0), nullptr) << "removed";
+  HostTables()->t_C4DOS_Bd->InsertObject(doc, spline, nullptr, nullptr);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 0), spline) << "reinserted";
+  HostTables()->t_C4DOS_Bl->Remove(spline);
+  FreeObject(spline);
+  HostTables()->t_C4DOS_Bd->InsertObject(doc, AllocObject(5140), nullptr, nullptr);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 0), nullptr) << "freed";
+  bc->SetLink(c, 1015, nullptr);
+  EXPECT_EQ(bc->GetType(c, 1015), KV_VALUE_LINK);
+  EXPECT_EQ(bc->GetLink(c, 1015, doc, 0), nullptr);
+  bc->Free(c);
+}
+
+TEST_F(Containers, StringsAreUtf8AndCompareByBytes) {
+  const KvStringTable* st = HostTables()->t_C4DOS_St;
+  KvString* a = st->Alloc("Pfeil \xC3\xBC", -1);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(st->GetUtf8(a, nullptr, 0), 8);
+  EXPECT_EQ(st->Alloc("\xC3", 1), nullptr) << "truncated sequence";
+  EXPECT_EQ(st->Alloc("\xC0\x80", 2), nullptr) << "overlong";
+  KvString* b = st->Copy(a);
+  EXPECT_EQ(st->Compare(a, b), 0);
+  EXPECT_EQ(st->Compare(nullptr, st->Alloc("", 0)), 0);
+  char buf[3];
+  EXPECT_EQ(st->GetUtf8(a, buf, 3), 8);
+  EXPECT_EQ(std::string(buf, 3), "Pfe");
+  st->Free(a);
+  st->Free(b);
+  EXPECT_EQ(LiveAllocations(AllocKind::String), 1) << "the empty one above was leaked";
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+// Undo and redo restore the document exactly: tree and every container.
+#include <gtest/gtest.h>
+
+#include "host.h"
+
+namespace {
+
+using namespace kvhost;
+
+constexpr std::int32_t kChange = 40;
+constexpr std::int32_t kNewObject = 44;
+
+// The whole document as a comparable value: the tree outline and every container.
+std::string Snapshot(KvDocument* doc) {
+  std::string out = DescribeTree(doc);
+  std::vector<KvNode*> pending = TopObjects(doc);
+  while (!pending.empty()) {
+    KvNode* n = pending.back();
+    pending.pop_back();
+    out += "#" + std::to_string(ObjectSerial(n)) + ":";
+    for (std::int32_t id : ParameterIds(Container(n))) {
+      out += " " + std::to_string(id) + "=" +
+             std::to_string(HostTables()->t_C4DOS_Bc->GetInt32(Container(n), id, -999));
+    }
+    out += "\n";
+    for (KvNode* c : Children(n)) pending.push_back(c);
+  }
+  return out;
+}
+
+class UndoHistoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetHost();
+    doc = NewDocument();
+    for (int i = 0; i < 4; ++i) {
+      KvNode* n = AllocObject(5140);
+      bd->InsertObject(doc, n, nullptr, i == 0 ? nullptr : objs.back());
+      bc->SetInt32(Container(n), 1, i);
+      objs.push_back(n);
+    }
+  }
+  void TearDown() override { ResetHost(); }
+
+  // The module's MoveUnder: record, detach, record again, insert first under parent.
+  void MoveUnder(KvNode* n, KvNode* parent) {
+    bd->AddUndo(doc, kChange, n);
+    bl->Remove(n);
+    bd->AddUndo(doc, kChange, n);
+    bl->InsertUnder(n, parent);
+  }
+
+  const KvDocumentTable* bd = HostTables()->t_C4DOS_Bd;
+  const KvListNodeTable* bl = HostTables()->t_C4DOS_Bl;
+  const KvContainerTable* bc = HostTables()->t_C4DOS_Bc;
+  KvDocument* doc = nullptr;
+  std::vector<KvNode*> objs;
+};
+
+TEST_F(UndoHistoryTest, NestedMovesInOneGroupUndoAndRedoExactly) {
+  const std::string before = Snapshot(doc);
+  bd->StartUndo(doc);
+  MoveUnder(objs[1], objs[0]);
+  bd->StartUndo(doc);  // nested: the same step
+  MoveUnder(objs[2], objs[1]);
+  bd->AddUndo(doc, kChange, objs[3]);
+  bc->SetInt32(Container(objs[3]), 1, 33);
+  MoveUnder(objs[3], objs[0]);  // objs[3] now first under objs[0], before objs[1]
+  bd->EndUndo(doc);
+  MoveUnder(objs[1], objs[3]);  // moved a second time within the group
+  bd->EndUndo(doc);
+  const std::string after = Snapshot(doc);
+  ASSERT_NE(before, after);
+  ASSERT_EQ(UndoHistory(doc).size(), 1u);
+  EXPECT_EQ(UndoHistory(doc)[0].records.size(), 9u);
+  EXPECT_FALSE(UndoHistory(doc)[0].open);
+
+  ASSERT_TRUE(Undo(doc));
+  EXPECT_EQ(Snapshot(doc), before);
+  ASSERT_TRUE(Redo(doc));
+  EXPECT_EQ(Snapshot(doc), after);
+  ASSERT_TRUE(Undo(doc));
+  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_FALSE(Undo(doc));
+  EXPECT_TRUE(HostErrors().empty());
+}
+
+TEST_F(UndoHistoryTest, PredecessorMovedEarlierInTheSameGroup) {
+  // objs: 0 1 2 3 at the top. Move 1 away, then 2 (whose predecessor is now 0).
+  const std::string before = Snapshot(doc);
+  bd->StartUndo(doc);
+  MoveUnder(objs[1], objs[3]);
+  MoveUnder(objs[2], objs[3]);
+  bd->EndUndo(doc);
+  ASSERT_TRUE(Undo(doc));
+  EXPECT_EQ(Snapshot(doc), before);
+}
+
+TEST_F(UndoHistoryTest, NewObjectIsRemovedByUndoAndComesBackByRedo) {
+  const std::string before = Snapshot(doc);
+  bd->StartUndo(doc);
+  KvNode* extrude = AllocObject(5116);
+  bd->InsertObject(doc, extrude, nullptr, nullptr);
+  bd->AddUndo(doc, kNewObject, extrude);
+  bc->SetInt32(Container(extrude), 2000, 3);  // caps of a new object: no change record
+  MoveUnder(objs[2], extrude);
+  bd->EndUndo(doc);
+  const std::string after = Snapshot(doc);
+  const std::int64_t objects = LiveAllocations(AllocKind::Object);
+
+  ASSERT_TRUE(Undo(doc));
+  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(DocumentOf(extrude), nullptr);
+  EXPECT_EQ(LiveAllocations(AllocKind::Object), objects) << "kept alive for redo";
+  ASSERT_TRUE(Redo(doc));
+  EXPECT_EQ(Snapshot(doc), after);
+  EXPECT_EQ(DocumentOf(extrude), doc);
+
+  // A new step after an undo discards the redo step and frees the undone object.
+  ASSERT_TRUE(Undo(doc));
+  bd->AddUndo(doc, kChange, objs[0]);
+  EXPECT_EQ(LiveAllocations(AllocKind::Object), objects - 1);
+  EXPECT_TRUE(RedoHistory(doc).empty());
+}
+
+// The shape of the module's make-Extrude-then-Cloner commands: new objects, the arrow and
+// its wrap deformer moved under them, the new Extrude moved twice.
+TEST_F(UndoHistoryTest, NewObjectsWithMovesIntoThemRestoreExactly) {
+  KvNode* parent = objs[0];
+  KvNode* wrap = objs[1];
+  KvNode* arrow = objs[2];
+  MoveObject(doc, wrap, parent, Position::Last);
+  MoveObject(doc, arrow, parent, Position::Last);
+  const std::string before = Snapshot(doc);
+  bd->StartUndo(doc);
+  KvNode* extrude = AllocObject(5116);
+  bd->InsertObject(doc, extrude, nullptr, nullptr);
+  bd->AddUndo(doc, kNewObject, extrude);
+  MoveUnder(arrow, extrude);
+  bd->AddUndo(doc, kChange, wrap);
+  bl->Remove(wrap);
+  bd->AddUndo(doc, kChange, wrap);
+  bl->InsertUnderLast(wrap, extrude);
+  MoveUnder(extrude, parent);
+  KvNode* cloner = AllocObject(1018544);
+  bd->InsertObject(doc, cloner, nullptr, nullptr);
+  bd->AddUndo(doc, kNewObject, cloner);
+  bc->SetInt32(Container(cloner), 2010, 1);
+  MoveUnder(extrude, cloner);
+  bd->EndUndo(doc);
+  const std::string after = Snapshot(doc);
+  EXPECT_EQ(Children(extrude), (std::vector<KvNode*>{arrow, wrap}));
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(Undo(doc));
+    EXPECT_EQ(Snapshot(doc), before) << DescribeTree(doc);
+    ASSERT_TRUE(Redo(doc));
+    EXPECT_EQ(Snapshot(doc), after) << DescribeTree(doc);
+  }
+  EXPECT_TRUE(HostErrors().empty());
+}
+
+TEST_F(UndoHistoryTest, MenuCreationIsOneStepAndSetParameterIsAnother) {
+  KvNode* n = CreateObjectFromMenu(doc, 5140);
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(TopObjects(doc).front(), n);
+  SetParameter(doc, n, 7, std::int32_t{5});
+  const auto history = UndoHistory(doc);
+  ASSERT_EQ(history.size(), 2u);
+  ASSERT_EQ(history[0].records.size(), 1u);
+  EXPECT_EQ(history[0].records[0].type, kNewObject);
+  EXPECT_EQ(history[1].records[0].type, kChange);
+  EXPECT_EQ(history[1].records[0].node, n);
+  ASSERT_TRUE(Undo(doc));
+  EXPECT_EQ(bc->GetType(Container(n), 7), KV_VALUE_NONE);
+  ASSERT_TRUE(Undo(doc));
+  EXPECT_EQ(TopObjects(doc).size(), 4u);
+  ASSERT_TRUE(Redo(doc));
+  ASSERT_TRUE(Redo(doc));
+  EXPECT_EQ(bc->GetInt32(Container(n), 7, 0), 5);
+  EXPECT_EQ(TopObjects(doc).front(), n);
+}
+
+TEST_F(UndoHistoryTest, TheUsersDragIsOneStep) {
+  const std::string before = Snapshot(doc);
+  MoveObject(doc, objs[0], objs[3], Position::Last);
+  MoveObject(doc, objs[1], objs[3], Position::Last);
+  MoveObject(doc, objs[3], nullptr, Position::First);
+  EXPECT_EQ(Children(objs[3]), (std::vector<KvNode*>{objs[0], objs[1]}));
+  EXPECT_EQ(UndoHistory(doc).size(), 3u);
+  while (Undo(doc)) {
+  }
+  EXPECT_EQ(Snapshot(doc), before);
+}
+
+TEST_F(UndoHistoryTest, EmptyAndUnbalancedGroupsAreVisible) {
+  bd->StartUndo(doc);
+  bd->EndUndo(doc);
+  EXPECT_FALSE(bd->EndUndo(doc));
+  EXPECT_EQ(UnbalancedEndUndos(doc), 1);
+  bd->AddUndo(doc, kChange, objs[0]);  // outside any group: a step of its own
+  bd->StartUndo(doc);
+  bd->AddUndo(doc, kChange, objs[1]);
+  const auto history = UndoHistory(doc);
+  ASSERT_EQ(history.size(), 3u);
+  EXPECT_TRUE(history[0].records.empty());
+  EXPECT_FALSE(history[0].open);
+  EXPECT_TRUE(history[1].implicit);
+  EXPECT_TRUE(history[2].open);
+  EXPECT_EQ(UndoDepth(doc), 1);
+  EXPECT_EQ(HostErrors().size(), 1u);
+}
+
+TEST_F(UndoHistoryTest, FreedObjectsDropOutOfTheHistory) {
+  KvNode* loose = AllocObject(5140);
+  bd->InsertObject(doc, loose, nullptr, nullptr);
+  bd->AddUndo(doc, kChange, loose);
+  bl->Remove(loose);
+  FreeObject(loose);
+  ASSERT_EQ(UndoHistory(doc).size(), 1u);
+  EXPECT_TRUE(UndoHistory(doc)[0].records.empty());
+  EXPECT_TRUE(Undo(doc));
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+// The host and the SDK client layer tested together on a module of their own: loaded
+// through its entry point, creating and editing objects through the client layer.
+#include <gtest/gtest.h>
+
+#include "host.h"
+
+namespace {
+
+constexpr std::int32_t kFixtureType = 1000001;
+constexpr std::int32_t kCount = 1;
+constexpr std::int32_t kLabel = 2;
+constexpr std::int32_t kDependent = 3;
+constexpr std::int32_t kAddNull = 100;
+constexpr std::int32_t kLeakMemory = 101;
+constexpr std::int32_t kLeakContainer = 102;
+
+class FixtureModule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kvhost::ResetHost();
+    std::string error;
+    module = kvhost::Module::Load(FIXTURE_MODULE_PATH, &error);
+    ASSERT_NE(module, nullptr) << error;
+    ASSERT_TRUE(module->Start());
+    doc = kvhost::NewDocument();
+  }
+  void TearDown() override {
+    if (doc != nullptr) kvhost::FreeDocument(doc);
+    module.reset();
+    kvhost::ResetHost();
+  }
+
+  std::unique_ptr<kvhost::Module> module;
+  KvDocument* doc = nullptr;
+};
+
+TEST_F(FixtureModule, RegistersThroughTheEntryPoint) {
+  EXPECT_EQ(module->Identifier(), "net.keelvane.test.fixture");
+  const kvhost::PluginEntry* plugin = kvhost::FindPlugin(kFixtureType);
+  ASSERT_NE(plugin, nullptr);
+  ASSERT_EQ(module->Calls().size(), 3u);
+  EXPECT_EQ(module->Calls()[0].action, 1);
+  EXPECT_EQ(module->Calls()[1].action, 6);
+  EXPECT_EQ(module->Calls()[2].action, 2);
+}
+
+TEST_F(FixtureModule, ObjectFromTheMenuIsInitialisedAndUndoable) {
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  ASSERT_NE(op, nullptr);
+  EXPECT_EQ(std::get<std::int32_t>(*kvhost::GetParameter(kvhost::Container(op), kCount)), 42);
+  EXPECT_EQ(std::get<std::string>(*kvhost::GetParameter(kvhost::Container(op), kLabel)), "fixture");
+  ASSERT_EQ(kvhost::TopObjects(doc).size(), 1u);
+
+  ASSERT_TRUE(kvhost::Undo(doc));
+  EXPECT_TRUE(kvhost::TopObjects(doc).empty());
+  ASSERT_TRUE(kvhost::Redo(doc));
+  EXPECT_EQ(kvhost::TopObjects(doc).size(), 1u);
+}
+
+TEST_F(FixtureModule, ButtonInsertsAnObjectAsOneUndoStep) {
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  ASSERT_NE(op, nullptr);
+  const size_t stepsBefore = kvhost::UndoHistory(doc).size();
+  EXPECT_TRUE(kvhost::PressButton(op, kAddNull));
+
+  const auto history = kvhost::UndoHistory(doc);
+  ASSERT_EQ(history.size(), stepsBefore + 1);
+  ASSERT_EQ(history.back().records.size(), 2u);
+  EXPECT_EQ(history.back().records[0].type, 44);
+  EXPECT_EQ(history.back().records[1].type, 40);
+  EXPECT_EQ(kvhost::TopObjects(doc).size(), 2u);
+  EXPECT_EQ(std::get<std::int32_t>(*kvhost::GetParameter(kvhost::Container(op), kCount)), 43);
+
+  ASSERT_TRUE(kvhost::Undo(doc));
+  EXPECT_EQ(kvhost::TopObjects(doc).size(), 1u);
+  EXPECT_EQ(std::get<std::int32_t>(*kvhost::GetParameter(kvhost::Container(op), kCount)), 42);
+}
+
+TEST_F(FixtureModule, EditsEnablingAndContourGoThroughThePlugin) {
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  ASSERT_NE(op, nullptr);
+  EXPECT_TRUE(kvhost::IsEnabled(op, kDependent));
+  kvhost::SetParameter(doc, op, kCount, std::int32_t{7});
+  EXPECT_FALSE(kvhost::IsEnabled(op, kDependent));
+
+  KvNode* spline = kvhost::GetContour(op, doc);
+  ASSERT_NE(spline, nullptr);
+  const auto points = kvhost::SplinePoints(spline);
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[1].x, 7.0);
+  EXPECT_EQ(points[2].y, 7.0);
+  kvhost::FreeObject(spline);
+
+  ASSERT_TRUE(kvhost::Undo(doc));  // the edit
+  EXPECT_TRUE(kvhost::IsEnabled(op, kDependent));
+}
+
+TEST_F(FixtureModule, AccountingCatchesWhatTheModuleLeaks) {
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  ASSERT_NE(op, nullptr);
+  const auto memory = kvhost::LiveAllocations(kvhost::AllocKind::Memory);
+  const auto containers = kvhost::LiveAllocations(kvhost::AllocKind::Container);
+
+  kvhost::PressButton(op, kAddNull);  // makes only objects the document owns
+  EXPECT_EQ(kvhost::LiveAllocations(kvhost::AllocKind::Memory), memory);
+  EXPECT_EQ(kvhost::LiveAllocations(kvhost::AllocKind::Container), containers);
+
+  kvhost::PressButton(op, kLeakMemory);
+  EXPECT_EQ(kvhost::LiveAllocations(kvhost::AllocKind::Memory), memory + 1);
+  kvhost::PressButton(op, kLeakContainer);
+  EXPECT_EQ(kvhost::LiveAllocations(kvhost::AllocKind::Container), containers + 1);
+}
+
+TEST_F(FixtureModule, FailedObjectAllocationEndsTheButtonQuietly) {
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  ASSERT_NE(op, nullptr);
+  const size_t steps = kvhost::UndoHistory(doc).size();
+  kvhost::FailNextAllocation(kvhost::AllocKind::Object);
+  EXPECT_TRUE(kvhost::PressButton(op, kAddNull));
+  EXPECT_EQ(kvhost::UndoHistory(doc).size(), steps);
+  EXPECT_EQ(kvhost::TopObjects(doc).size(), 1u);
+}
+
+TEST(FixtureModuleLoading, RepeatedLoadAndUnloadLeavesNothingBehind) {
+  kvhost::ResetHost();
+  for (int i = 0; i < 50; ++i) {
+    std::string error;
+    auto module = kvhost::Module::Load(FIXTURE_MODULE_PATH, &error);
+    ASSERT_NE(module, nullptr) << error;
+    ASSERT_TRUE(module->Start());
+  }
+  EXPECT_EQ(kvhost::LiveAllocations(), 0);
+  kvhost::ResetHost();
+}
+
+}  // namespace
