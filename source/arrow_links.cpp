@@ -1,0 +1,148 @@
+#include "arrow_links.h"
+
+#include "description/okeelvane.h"
+
+namespace {
+
+Bool IsType(const BaseObject* op, Int32 type) { return op != nullptr && op->GetType() == type; }
+
+void SetCapsOn(BaseContainer& bc) {
+  bc.SetInt32(EXTRUDEOBJECT_CAPSTART, 3);
+  bc.SetInt32(EXTRUDEOBJECT_CAPEND, 3);
+  bc.SetInt32(EXTRUDEOBJECT_STARTSTEPS, 5);
+  bc.SetInt32(EXTRUDEOBJECT_ENDSTEPS, 5);
+  bc.SetBool(EXTRUDEOBJECT_FILLETCAPS, true);
+}
+
+// Records a change of op, writes the changed copy back merging, and sends the message.
+void CommitCopy(BaseDocument* doc, BaseObject* op, const BaseContainer& copy, Int32 message) {
+  if (!copy.IsValid()) return;  // the host had no memory for the copy: change nothing
+  doc->AddUndo(UNDOTYPE::CHANGE, op);
+  op->SetData(copy, true);
+  op->Message(message);
+}
+
+Bool ClonesAlongObject(const BaseContainer& cloner) {
+  return cloner.GetInt32(CLONER_MODE) == CLONER_MODE_OBJECT;
+}
+
+}  // namespace
+
+BaseObject* FindWrapDeformer(BaseObject* arrow) {
+  for (BaseObject* op = arrow->GetDown(); op != nullptr; op = op->GetNext()) {
+    if (IsType(op, Osplinewrap)) return op;
+  }
+  for (BaseObject* op = arrow->GetPred(); op != nullptr; op = op->GetPred()) {
+    if (IsType(op, Osplinewrap)) return op;
+  }
+  for (BaseObject* op = arrow->GetNext(); op != nullptr; op = op->GetNext()) {
+    if (IsType(op, Osplinewrap)) return op;
+  }
+  return nullptr;
+}
+
+void MoveUnder(BaseDocument* doc, BaseObject* object, BaseObject* newParent) {
+  doc->AddUndo(UNDOTYPE::CHANGE, object);
+  object->Remove();
+  doc->AddUndo(UNDOTYPE::CHANGE, object);
+  object->InsertUnder(newParent);
+}
+
+BaseObject* WrapInNewExtrude(BaseDocument* doc, BaseObject* arrow) {
+  BaseObject* extrude = BaseObject::Alloc(Oextrude);
+  if (extrude == nullptr) return nullptr;
+  doc->InsertObject(extrude, nullptr, nullptr);
+  doc->AddUndo(UNDOTYPE::NEWOBJ, extrude);
+  if (arrow->GetDataInstance()->GetBool(ARROW_EXTRUDE_CAPS)) {
+    BaseContainer copy(*extrude->GetDataInstance());
+    SetCapsOn(copy);
+    extrude->SetData(copy, true);
+    extrude->Message(MSG_UPDATE);
+  }
+  MoveUnder(doc, arrow, extrude);
+  return extrude;
+}
+
+void MoveWrapDeformerInto(BaseDocument* doc, BaseObject* arrow, BaseObject* extrude) {
+  BaseObject* deformer = FindWrapDeformer(arrow);
+  if (deformer == nullptr) return;
+  doc->AddUndo(UNDOTYPE::CHANGE, deformer);
+  deformer->Remove();
+  doc->AddUndo(UNDOTYPE::CHANGE, deformer);
+  deformer->InsertUnderLast(extrude);
+}
+
+BaseObject* CreateCloner(BaseDocument* doc, BaseObject* arrow, BaseList2D* spline) {
+  BaseObject* cloner = BaseObject::Alloc(Ocloner);
+  if (cloner == nullptr) return nullptr;
+  doc->InsertObject(cloner, nullptr, nullptr);
+  doc->AddUndo(UNDOTYPE::NEWOBJ, cloner);
+  const BaseContainer* bc = arrow->GetDataInstance();
+  BaseContainer copy(*cloner->GetDataInstance());
+  if (bc->GetBool(ARROW_CLONE_ON_SPLINE)) {
+    copy.SetInt32(CLONER_MODE, CLONER_MODE_OBJECT);
+    copy.SetInt32(CLONER_FIXCLONES, 1);
+    copy.SetInt32(CLONER_OBJECT_COUNT, bc->GetInt32(ARROW_CLONE_COUNT));
+    copy.SetFloat(CLONER_OBJECT_SPACING, bc->GetFloat(ARROW_CLONE_SPLINE_VALUE));
+    copy.SetLink(CLONER_OBJECT_LINK, spline);
+  } else {
+    copy.SetInt32(CLONER_MODE, CLONER_MODE_LINEAR);
+    copy.SetInt32(CLONER_FIXCLONES, 1);
+    copy.SetInt32(CLONER_LINEAR_COUNT, bc->GetInt32(ARROW_CLONE_COUNT));
+  }
+  cloner->SetData(copy, true);
+  return cloner;
+}
+
+void TurnExtrudeToZY(BaseObject* arrow, BaseObject* extrude) {
+  arrow->GetDataInstance()->SetInt32(PRIM_PLANE, 1);
+  arrow->Message(MSG_UPDATE);
+  BaseContainer copy(*extrude->GetDataInstance());
+  const Vector move = copy.GetVector(EXTRUDEOBJECT_MOVE);
+  copy.SetVector(EXTRUDEOBJECT_MOVE, Vector(move.z, move.y, 0.0));
+  extrude->SetData(copy, true);
+  extrude->Message(MSG_UPDATE);
+}
+
+void ApplyExtrudeCaps(BaseDocument* doc, BaseObject* extrude, Bool on) {
+  BaseContainer copy(*extrude->GetDataInstance());
+  if (on) {
+    SetCapsOn(copy);
+  } else {
+    copy.SetInt32(EXTRUDEOBJECT_CAPSTART, 1);
+    copy.SetInt32(EXTRUDEOBJECT_CAPEND, 1);
+  }
+  CommitCopy(doc, extrude, copy, MSG_CHANGE);
+}
+
+void ApplyCloneCount(BaseDocument* doc, BaseObject* cloner, Int32 count) {
+  BaseContainer copy(*cloner->GetDataInstance());
+  copy.SetInt32(ClonesAlongObject(copy) ? CLONER_OBJECT_COUNT : CLONER_LINEAR_COUNT, count);
+  CommitCopy(doc, cloner, copy, MSG_UPDATE);
+}
+
+void ApplyCloneSplineValue(BaseDocument* doc, BaseObject* cloner, Float value) {
+  BaseContainer copy(*cloner->GetDataInstance());
+  if (!ClonesAlongObject(copy)) return;
+  copy.SetFloat(CLONER_OBJECT_SPACING, value);
+  CommitCopy(doc, cloner, copy, MSG_UPDATE);
+}
+
+void ApplyCloneSpline(BaseDocument* doc, BaseObject* cloner, BaseList2D* spline) {
+  BaseContainer copy(*cloner->GetDataInstance());
+  if (!ClonesAlongObject(copy)) return;
+  copy.SetLink(CLONER_OBJECT_LINK, spline);
+  CommitCopy(doc, cloner, copy, MSG_UPDATE);
+}
+
+void ApplyWrapSpline(BaseDocument* doc, BaseObject* deformer, BaseList2D* spline) {
+  BaseContainer copy(*deformer->GetDataInstance());
+  copy.SetLink(SPLINEWRAP_SPLINE, spline);
+  CommitCopy(doc, deformer, copy, MSG_CHANGE);
+}
+
+void ApplyWrapSwitch(BaseDocument* doc, BaseObject* deformer, Bool on) {
+  BaseContainer copy(*deformer->GetDataInstance());
+  copy.SetInt32(SPLINEWRAP_AXIS_SWITCH, on ? 1 : 0);
+  CommitCopy(doc, deformer, copy, MSG_CHANGE);
+}

@@ -1,0 +1,187 @@
+// The module's entry point as the host drives it: action results, nested initialisation,
+// the version and path checks of each flavour, resources, registration and console lines.
+#include <dlfcn.h>
+
+#include "module_fixture.h"
+
+namespace {
+
+using kvtest::Flavour;
+
+std::unique_ptr<kvhost::Module> LoadModule(const std::string& path) {
+  std::string error;
+  auto module = kvhost::Module::Load(path, &error);
+  EXPECT_NE(module, nullptr) << error;
+  return module;
+}
+
+std::vector<std::string> ConsoleTexts() {
+  std::vector<std::string> texts;
+  for (const auto& line : kvhost::ConsoleLines()) texts.push_back(line.text);
+  return texts;
+}
+
+class EntryPoint : public ::testing::TestWithParam<Flavour> {
+ protected:
+  void SetUp() override { kvhost::ResetHost(); }
+  void TearDown() override { kvhost::ResetHost(); }
+};
+
+TEST_P(EntryPoint, StartRegistersTheArrowAndSaysSo) {
+  auto module = LoadModule(GetParam().modulePath);
+  ASSERT_TRUE(module->Start());
+  EXPECT_EQ(module->Identifier(), "com.orlendt-software.keelvane");
+
+  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(kvtest::kArrowType);
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_EQ(arrow->pluginType, 5);
+  EXPECT_EQ(arrow->name, "Arrow");
+  EXPECT_EQ(arrow->description, "Okeelvane");
+  EXPECT_EQ(arrow->record.info, 132);
+  EXPECT_EQ(arrow->record.diskLevel, 0);
+  EXPECT_NE(arrow->record.GetContour, nullptr);
+  EXPECT_NE(arrow->record.GetVirtualObjects, nullptr);
+  EXPECT_TRUE(arrow->icon.has_value());
+  EXPECT_EQ(kvhost::RegisteredDescription(kvtest::kArrowType), "Okeelvane");
+
+  ASSERT_EQ(kvhost::ConsoleLines().size(), 1u);
+  const kvhost::ConsoleLine& line = kvhost::ConsoleLines()[0];
+  EXPECT_EQ(line.text, "Orlendt Software: Keelvane successfully loaded.");
+  EXPECT_EQ(line.file, "main");
+  EXPECT_EQ(line.line, 22);
+  EXPECT_EQ(line.audience, 14);
+  EXPECT_EQ(line.writeMeta, 1);
+  EXPECT_EQ(line.level, KV_OUTPUT_INFO);
+}
+
+TEST_P(EntryPoint, ActionResults) {
+  auto module = LoadModule(GetParam().modulePath);
+  ASSERT_EQ(module->Initialise(), 1);
+  EXPECT_EQ(module->Call(4, 0, nullptr, nullptr), 5);
+  for (int action : {0, 5, 7, 100, -1}) {
+    EXPECT_EQ(module->Call(action, 0, nullptr, nullptr), -1) << "action " << action;
+  }
+  EXPECT_EQ(module->Call(6, 0, nullptr, nullptr), 1);   // message 0: nothing to do
+  EXPECT_EQ(module->Call(6, 2, nullptr, nullptr), -1);  // unknown message
+  EXPECT_EQ(module->LoadResources(), 1);
+  EXPECT_EQ(module->StartPlugins(), 1);
+  EXPECT_EQ(module->End(), 1);
+}
+
+TEST_P(EntryPoint, NestedInitialisationIsCounted) {
+  auto module = LoadModule(GetParam().modulePath);
+  ASSERT_TRUE(module->Start());
+  const auto live = kvhost::LiveAllocations();
+  EXPECT_EQ(module->Initialise(), 1);  // a second action 1 touches nothing
+  EXPECT_EQ(kvhost::LiveAllocations(), live);
+  EXPECT_EQ(module->End(), 1);  // matches the second action 1: nothing released
+  EXPECT_EQ(kvhost::LiveAllocations(), live);
+  EXPECT_EQ(module->End(), 1);  // the last one releases the path and the resources
+  EXPECT_LT(kvhost::LiveAllocations(), live);
+}
+
+TEST_P(EntryPoint, AcceptsTheLowestHostVersionAndRefusesTheOneBelow) {
+  {
+    kvhost::SetHostApiVersion(GetParam().minHostApiVersion);
+    auto module = LoadModule(GetParam().modulePath);
+    EXPECT_EQ(module->Initialise(), 1);
+    module->End();
+  }
+  {
+    kvhost::SetHostApiVersion(GetParam().minHostApiVersion - 1);
+    auto module = LoadModule(GetParam().modulePath);
+    const auto live = kvhost::LiveAllocations();
+    EXPECT_EQ(module->Initialise(), -3);
+    EXPECT_EQ(kvhost::LiveAllocations(), live);  // nothing allocated
+    module->End();
+  }
+}
+
+TEST(EntryPointFlavours, WindowsAcceptsAHostThatMacOSRefuses) {
+  kvhost::ResetHost();
+  kvhost::SetHostApiVersion(2024900);
+  auto windows = LoadModule(kvtest::kWindows.modulePath);
+  EXPECT_EQ(windows->Initialise(), 1);
+  windows->End();
+  windows.reset();
+  auto macos = LoadModule(kvtest::kMacOS.modulePath);
+  EXPECT_EQ(macos->Initialise(), -3);
+  macos->End();
+  macos.reset();
+  kvhost::ResetHost();
+}
+
+TEST(EntryPointFlavours, WindowsRecordCarriesTheFrameworkVersion) {
+  kvhost::ResetHost();
+  auto windows = LoadModule(kvtest::kWindows.modulePath);
+  ASSERT_NE(windows->Record(), nullptr);
+  EXPECT_EQ(windows->Record()->frameworkVersion[0], 2025000u);
+  EXPECT_EQ(windows->Record()->frameworkVersion[1], 2025000u);
+  EXPECT_EQ(windows->Record()->layoutVersion, KV_TABLE_LAYOUT_VERSION);
+  ASSERT_NE(windows->CpuYieldDelegate(), nullptr);
+  ASSERT_NE(*windows->CpuYieldDelegate(), nullptr);
+  (*windows->CpuYieldDelegate())();  // returns at once
+}
+
+TEST_P(EntryPoint, NoModulePathIsRefused) {
+  auto module = LoadModule(GetParam().modulePath);
+  EXPECT_EQ(module->InitialiseWithoutPath(), -3);
+  module->End();
+}
+
+TEST_P(EntryPoint, MissingSubTableIsReportedAndInitialisationGoesOn) {
+  auto module = LoadModule(GetParam().modulePath);
+  kvhost::NullSubTableForNextCall(kvhost::SubTableIndex("t_C4DOS_Ne"));
+  EXPECT_EQ(module->Initialise(), 1);
+  ASSERT_FALSE(kvhost::ConsoleLines().empty());
+  const kvhost::ConsoleLine& line = kvhost::ConsoleLines()[0];
+  EXPECT_EQ(line.level, KV_OUTPUT_CRITICAL);
+  EXPECT_EQ(line.file, "operatingsystem");
+  EXPECT_EQ(line.line, 135);
+  EXPECT_EQ(line.text.rfind("Assertion failed: t_C4DOS_Ge && t_C4DOS_Sh && ", 0), 0u) << line.text;
+  EXPECT_NE(line.text.find(" && t_C4DOS_Ne && t_C4DOS_FL"), std::string::npos);
+  EXPECT_EQ(line.text.size(), std::string("Assertion failed: ").size() + 37 * 10 + 36 * 4);
+  module->End();
+}
+
+TEST_P(EntryPoint, ResourcesThatDoNotLoadFailEveryTimeWithTheLine) {
+  kvtest::PluginFolderCopy copy(GetParam(), {.withResources = false});
+  auto module = LoadModule(copy.ModulePath());
+  ASSERT_EQ(module->Initialise(), 1);
+  EXPECT_EQ(module->LoadResources(), -1);
+  EXPECT_EQ(module->LoadResources(), -1);
+  const auto texts = ConsoleTexts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "Keelvane: failed to load resource file.");
+  EXPECT_EQ(texts[1], texts[0]);
+  EXPECT_EQ(kvhost::ConsoleLines()[1].file, "main");
+  EXPECT_EQ(kvhost::ConsoleLines()[1].line, 41);
+  module->End();
+}
+
+TEST_P(EntryPoint, MissingIconStillRegistersTheObject) {
+  kvtest::PluginFolderCopy copy(GetParam(), {.withIcon = false});
+  auto module = LoadModule(copy.ModulePath());
+  ASSERT_TRUE(module->Start());
+  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(kvtest::kArrowType);
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_FALSE(arrow->icon.has_value());
+  EXPECT_EQ(ConsoleTexts().back(), "Orlendt Software: Keelvane successfully loaded.");
+}
+
+TEST_P(EntryPoint, ExportsNothingButTheThreeSymbols) {
+  void* library = dlopen(GetParam().modulePath, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  EXPECT_NE(dlsym(library, "c4d_main"), nullptr);
+  EXPECT_NE(dlsym(library, "g_maxon"), nullptr);
+  EXPECT_NE(dlsym(library, "g_CpuYieldDelegate"), nullptr);
+  for (const char* hidden : {"g_initCount", "g_pluginPath", "g_resource", "g_os",
+                             "_Z11PluginStartv", "_Z17BuildArrowOutlineRK13ArrowSettings"}) {
+    EXPECT_EQ(dlsym(library, hidden), nullptr) << hidden;
+  }
+  dlclose(library);
+}
+
+KV_INSTANTIATE_FLAVOURS(EntryPoint);
+
+}  // namespace

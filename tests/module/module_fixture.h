@@ -1,0 +1,140 @@
+// The real arrow module loaded into the stand-in host, as tests of the module drive it.
+// Parameterised over the two platform flavours of the module, which share every behaviour
+// but their entry constants.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "description/okeelvane.h"
+#include "host.h"
+
+namespace kvtest {
+
+constexpr std::int32_t kArrowType = 1025060;
+
+struct Flavour {
+  const char* name;
+  const char* modulePath;
+  std::int32_t minHostApiVersion;
+};
+
+inline const Flavour kWindows{"Windows", KEELVANE_MODULE_WIN, 2024900};
+inline const Flavour kMacOS{"macOS", KEELVANE_MODULE_MAC, 2025200};
+
+inline void PrintTo(const Flavour& flavour, std::ostream* os) { *os << flavour.name; }
+
+inline std::string FlavourName(const ::testing::TestParamInfo<Flavour>& info) {
+  return info.param.name;
+}
+
+// Typed reads of a node's live parameters; a missing or other-typed value fails the test.
+inline double Float(KvNode* node, std::int32_t id) {
+  const auto v = kvhost::GetParameter(kvhost::Container(node), id);
+  EXPECT_TRUE(v && std::holds_alternative<double>(*v)) << "float parameter " << id;
+  return v && std::holds_alternative<double>(*v) ? std::get<double>(*v) : -12345.0;
+}
+inline std::int32_t Int(KvNode* node, std::int32_t id) {
+  const auto v = kvhost::GetParameter(kvhost::Container(node), id);
+  EXPECT_TRUE(v && std::holds_alternative<std::int32_t>(*v)) << "int32 parameter " << id;
+  return v && std::holds_alternative<std::int32_t>(*v) ? std::get<std::int32_t>(*v) : -12345;
+}
+inline bool Bool(KvNode* node, std::int32_t id) {
+  const auto v = kvhost::GetParameter(kvhost::Container(node), id);
+  EXPECT_TRUE(v && std::holds_alternative<bool>(*v)) << "bool parameter " << id;
+  return v && std::holds_alternative<bool>(*v) && std::get<bool>(*v);
+}
+inline std::string Text(KvNode* node, std::int32_t id) {
+  const auto v = kvhost::GetParameter(kvhost::Container(node), id);
+  EXPECT_TRUE(v && std::holds_alternative<std::string>(*v)) << "string parameter " << id;
+  return v && std::holds_alternative<std::string>(*v) ? std::get<std::string>(*v) : "";
+}
+inline bool Has(KvNode* node, std::int32_t id) {
+  return kvhost::GetParameter(kvhost::Container(node), id).has_value();
+}
+
+// A copy of a built plug-in folder in a new temporary folder, so that a test can take
+// parts away (the resources, the icon, the presets folder) or add files. Removed with
+// the object.
+class PluginFolderCopy {
+ public:
+  struct Options {
+    bool withResources = true;
+    bool withIcon = true;
+    bool withPresets = true;
+  };
+  PluginFolderCopy(const Flavour& flavour, Options options) {
+    namespace fs = std::filesystem;
+    const fs::path source = fs::path(flavour.modulePath).parent_path();
+    root_ = fs::temp_directory_path() /
+            ("keelvane-plugin-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    folder_ = root_ / "keelvane";
+    fs::create_directories(folder_);
+    fs::copy_file(flavour.modulePath, folder_ / fs::path(flavour.modulePath).filename());
+    if (options.withResources) {
+      fs::copy(source / "res", folder_ / "res", fs::copy_options::recursive);
+      if (!options.withIcon) fs::remove(folder_ / "res" / "keelvane.tif");
+    }
+    if (options.withPresets) fs::create_directories(folder_ / "presets");
+    modulePath_ = (folder_ / fs::path(flavour.modulePath).filename()).string();
+  }
+  ~PluginFolderCopy() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  PluginFolderCopy(const PluginFolderCopy&) = delete;
+  PluginFolderCopy& operator=(const PluginFolderCopy&) = delete;
+
+  const std::filesystem::path& Folder() const { return folder_; }
+  const std::string& ModulePath() const { return modulePath_; }
+
+ private:
+  static inline int counter_ = 0;
+  std::filesystem::path root_;
+  std::filesystem::path folder_;
+  std::string modulePath_;
+};
+
+// A started module and one document. The host is reset around every test.
+class ModuleTest : public ::testing::TestWithParam<Flavour> {
+ protected:
+  void SetUp() override {
+    kvhost::ResetHost();
+    std::string error;
+    module = kvhost::Module::Load(GetParam().modulePath, &error);
+    ASSERT_NE(module, nullptr) << error;
+    ASSERT_TRUE(module->Start());
+    doc = kvhost::NewDocument();
+  }
+  void TearDown() override {
+    if (doc != nullptr) kvhost::FreeDocument(doc);
+    module.reset();
+    kvhost::ResetHost();
+  }
+
+  // An arrow created from the menu, as the user does.
+  KvNode* NewArrow() {
+    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kArrowType);
+    EXPECT_NE(arrow, nullptr);
+    return arrow;
+  }
+
+  // The folder that holds the module (its presets/ folder is beside it).
+  std::filesystem::path PluginFolder() const {
+    return std::filesystem::path(GetParam().modulePath).parent_path();
+  }
+
+  std::unique_ptr<kvhost::Module> module;
+  KvDocument* doc = nullptr;
+};
+
+#define KV_INSTANTIATE_FLAVOURS(Suite) \
+  INSTANTIATE_TEST_SUITE_P(Flavours, Suite, ::testing::Values(kvtest::kWindows, kvtest::kMacOS), \
+                           kvtest::FlavourName)
+
+}  // namespace kvtest
