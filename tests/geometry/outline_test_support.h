@@ -1,0 +1,64 @@
+// Shared by the geometry tests: the default shape record and outline checks.
+
+#pragma once
+
+#include <initializer_list>
+
+#include <gtest/gtest.h>
+
+#include "arrow_outline.h"
+
+struct XY {
+  double x;
+  double y;
+};
+
+// The object's default shape: a plain arrow with a shaft, every option off.
+inline ArrowSettings DefaultSettings() {
+  ArrowSettings s{};
+  s.shaftLength = 400.0;
+  s.shaftWidth = 100.0;
+  s.hasShaft = true;
+  s.headLength = 100.0;
+  s.headWidth = 50.0;
+  s.chevronThickness = 50.0;
+  s.fletchingLength = 100.0;
+  s.fletchingHeight = 50.0;
+  s.fletchingSweep = 50.0;
+  s.bevelSize = 10.0;
+  s.doubleShaftLength = 400.0;
+  s.doubleShaftWidth = 100.0;
+  return s;
+}
+
+inline void ExpectOutline(const ArrowOutline& outline, std::initializer_list<XY> expected,
+                          double tolerance = 1e-9) {
+  ASSERT_EQ(outline.count, static_cast<int>(expected.size()));
+  int i = 0;
+  for (const XY& e : expected) {
+    EXPECT_NEAR(outline.points[i].x, e.x, tolerance) << "point " << i;
+    EXPECT_NEAR(outline.points[i].y, e.y, tolerance) << "point " << i;
+    EXPECT_EQ(outline.points[i].z, 0.0) << "point " << i;
+    ++i;
+  }
+}
+
+inline void ExpectPoint(const ArrowOutline& outline, int index, XY expected, double tolerance = 1e-9) {
+  ASSERT_LT(index, outline.count);
+  EXPECT_NEAR(outline.points[index].x, expected.x, tolerance) << "point " << index;
+  EXPECT_NEAR(outline.points[index].y, expected.y, tolerance) << "point " << index;
+}
+
+inline bool SameOutline(const ArrowOutline& a, const ArrowOutline& b) {
+  if (a.count != b.count) {
+    return false;
+  }
+  for (int i = 0; i < a.count; ++i) {
+    const ArrowPoint& p = a.points[i];
+    const ArrowPoint& q = b.points[i];
+    if (p.x != q.x || p.y != q.y || p.z != q.z) {
+      return false;
+    }
+  }
+  return true;
+}
