@@ -1,0 +1,344 @@
+// The make-Extrude and make-Cloner buttons: the hierarchy each leaves for every kind of
+// parent, the undo records of its one group in order, and one undo taking it all back.
+#include <functional>
+
+#include "scene_helpers.h"
+
+namespace kvtest {
+namespace {
+
+using kvhost::AllocKind;
+using kvhost::Children;
+using kvhost::Position;
+using kvhost::TopObjects;
+
+using MakeExtrudeTest = SceneTest;
+using MakeClonerTest = SceneTest;
+
+TEST_P(MakeExtrudeTest, WithoutParentTheArrowGoesIntoANewExtrudeAtTheTop) {
+  for (bool caps : {true, false}) {
+    SCOPED_TRACE(caps ? "caps on" : "caps off");
+    Add(kNull);
+    KvNode* arrow = NewArrow();
+    Move(arrow, nullptr, Position::Last);
+    Raw(arrow, ARROW_EXTRUDE_CAPS, caps);
+    Mark();
+
+    Press(arrow, ARROW_MAKE_EXTRUDE);
+
+    ExpectOneGroup();
+    EXPECT_EQ(NewObjects(), 1);
+    KvNode* extrude = TopObjects(doc)[0];
+    ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude) << kvhost::DescribeTree(doc);
+    EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
+    EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow)}));
+    EXPECT_TRUE(ModuleMessages(arrow).empty());
+    if (caps) {
+      EXPECT_EQ(Int(extrude, 2000), 3);
+      EXPECT_EQ(Int(extrude, 2001), 3);
+      EXPECT_EQ(Int(extrude, 2003), 5);
+      EXPECT_EQ(Int(extrude, 2004), 5);
+      EXPECT_TRUE(Bool(extrude, 2009));
+      EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgUpdate});
+    } else {
+      EXPECT_TRUE(kvhost::ParameterIds(kvhost::Container(extrude)).empty());
+      EXPECT_TRUE(ModuleMessages(extrude).empty());
+    }
+    ExpectUndoRedoExact(before);
+  }
+}
+
+TEST_P(MakeExtrudeTest, ChildDeformerMovesIntoTheNewExtrudeAfterTheArrow) {
+  KvNode* arrow = NewArrow();
+  KvNode* null = Add(kNull, arrow);
+  KvNode* deformer = Add(kSplineWrap, arrow);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_EXTRUDE);
+
+  ExpectOneGroup();
+  KvNode* extrude = TopObjects(doc)[0];
+  EXPECT_EQ(Children(extrude), (std::vector<KvNode*>{arrow, deformer}));
+  EXPECT_EQ(Children(arrow), std::vector<KvNode*>{null});
+  EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow),
+                                    Change(deformer), Change(deformer)}));
+  ExpectUndoRedoExact(before);
+}
+
+// The deformer is looked for once the arrow is inside the new Extrude, where it has no
+// siblings: a deformer beside the arrow stays where it was.
+TEST_P(MakeExtrudeTest, DeformerBesideTheArrowStaysWhereItIs) {
+  KvNode* deformer = Add(kSplineWrap);
+  KvNode* arrow = NewArrow();
+  Move(arrow, nullptr, Position::Last);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_EXTRUDE);
+
+  KvNode* extrude = TopObjects(doc)[0];
+  EXPECT_EQ(TopObjects(doc), (std::vector<KvNode*>{extrude, deformer}));
+  EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
+  EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow)}));
+}
+
+TEST_P(MakeExtrudeTest, UnderAnExtrudeNothingChangesInOneEmptyGroup) {
+  KvNode* extrude = Add(kExtrude);
+  KvNode* arrow = NewArrow();
+  Move(arrow, extrude);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_EXTRUDE);
+
+  ExpectOneGroup();
+  EXPECT_EQ(LastRecords(), Records{});
+  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(NewObjects(), 0);
+}
+
+TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
+  KvNode* parent = Add(kNull);
+  KvNode* sibling = Add(kNull, parent);
+  KvNode* arrow = NewArrow();
+  Move(arrow, parent, Position::Last);
+  KvNode* deformer = Add(kSplineWrap, arrow);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_EXTRUDE);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 1);
+  const std::vector<KvNode*> children = Children(parent);
+  ASSERT_EQ(children.size(), 2u) << kvhost::DescribeTree(doc);
+  KvNode* extrude = children[0];
+  EXPECT_EQ(kvhost::ObjectType(extrude), kExtrude);
+  EXPECT_EQ(children[1], sibling);
+  EXPECT_EQ(TopObjects(doc), std::vector<KvNode*>{parent});
+  EXPECT_EQ(Children(extrude), (std::vector<KvNode*>{arrow, deformer}));
+  EXPECT_EQ(LastRecords(),
+            (Records{New(extrude), Change(arrow), Change(arrow), Change(extrude),
+                     Change(extrude), Change(deformer), Change(deformer)}));
+  ExpectUndoRedoExact(before);
+}
+
+TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
+  for (bool withParent : {false, true}) {
+    SCOPED_TRACE(withParent ? "under a null" : "no parent");
+    KvNode* arrow = NewArrow();
+    if (withParent) Move(arrow, Add(kNull));
+    Add(kSplineWrap, arrow);
+    Mark();
+    kvhost::FailNextAllocation(AllocKind::Object);
+
+    Press(arrow, ARROW_MAKE_EXTRUDE);
+
+    ExpectOneGroup();
+    EXPECT_EQ(LastRecords(), Records{});
+    EXPECT_EQ(Snapshot(doc), before);
+    EXPECT_EQ(NewObjects(), 0);
+  }
+}
+
+TEST_P(MakeClonerTest, StopsBeforeOpeningAGroup) {
+  KvNode* elsewhere = kvhost::AllocObject(kSpline);  // in no document: reads as no link
+  struct Case {
+    const char* name;
+    std::function<KvNode*()> scene;
+  };
+  const Case cases[] = {
+      {"along a spline, none linked",
+       [&] {
+         KvNode* arrow = NewArrow();
+         Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+         return arrow;
+       }},
+      {"along a spline in no document",
+       [&] {
+         KvNode* arrow = NewArrow();
+         Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+         Raw(arrow, ARROW_CLONE_SPLINE, elsewhere);
+         return arrow;
+       }},
+      {"parent Cloner",
+       [&] {
+         KvNode* arrow = NewArrow();
+         Move(arrow, Add(kCloner));
+         return arrow;
+       }},
+      {"Cloner over an Extrude",
+       [&] {
+         KvNode* arrow = NewArrow();
+         Move(arrow, Add(kExtrude, Add(kCloner)));
+         return arrow;
+       }},
+      {"Cloner over a null",
+       [&] {
+         KvNode* arrow = NewArrow();
+         Move(arrow, Add(kNull, Add(kCloner)));
+         return arrow;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    KvNode* arrow = c.scene();
+    Mark();
+    Press(arrow, ARROW_MAKE_CLONER);
+    ExpectNothingDone();
+  }
+  kvhost::FreeObject(elsewhere);
+}
+
+TEST_P(MakeClonerTest, WithoutParentTheArrowIsClonedInALine) {
+  KvNode* arrow = NewArrow();
+  Raw(arrow, ARROW_CLONE_COUNT, 6);
+  Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));  // linked, but not cloned along
+  Mark();
+
+  Press(arrow, ARROW_MAKE_CLONER);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 1);
+  KvNode* cloner = TopObjects(doc)[0];
+  ASSERT_EQ(kvhost::ObjectType(cloner), kCloner);
+  EXPECT_EQ(Children(cloner), std::vector<KvNode*>{arrow});
+  EXPECT_EQ(kvhost::ParameterIds(kvhost::Container(cloner)),
+            (std::vector<std::int32_t>{1020, 1270, 2010}));
+  EXPECT_EQ(Int(cloner, 2010), 1);
+  EXPECT_EQ(Int(cloner, 1020), 1);
+  EXPECT_EQ(Int(cloner, 1270), 6);
+  EXPECT_EQ(LastRecords(), (Records{New(cloner), Change(arrow), Change(arrow)}));
+  EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
+  EXPECT_TRUE(ModuleMessages(arrow).empty());
+  EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+  ExpectUndoRedoExact(before);
+}
+
+TEST_P(MakeClonerTest, WithoutParentAlongASplineTheArrowFollowsTheZySwitch) {
+  for (bool planeZy : {true, false}) {
+    SCOPED_TRACE(planeZy ? "ZY on" : "ZY off");
+    KvNode* spline = Add(kSpline);
+    KvNode* arrow = NewArrow();
+    Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+    Raw(arrow, ARROW_CLONE_SPLINE, spline);
+    Raw(arrow, ARROW_CLONE_COUNT, 4);
+    Raw(arrow, ARROW_CLONE_SPLINE_VALUE, 2.5);
+    Raw(arrow, ARROW_CLONE_PLANE_ZY, planeZy);
+    Mark();
+
+    Press(arrow, ARROW_MAKE_CLONER);
+
+    ExpectOneGroup();
+    KvNode* cloner = TopObjects(doc)[0];
+    EXPECT_EQ(Children(cloner), std::vector<KvNode*>{arrow});
+    EXPECT_EQ(Int(cloner, 2010), 0);
+    EXPECT_EQ(Int(cloner, 1020), 1);
+    EXPECT_EQ(Int(cloner, 1060), 4);
+    EXPECT_EQ(Float(cloner, 1063), 2.5);
+    EXPECT_EQ(Link(cloner, 1015), spline);
+    EXPECT_FALSE(Has(cloner, 1270));
+    EXPECT_EQ(LastRecords(), (Records{New(cloner), Change(arrow), Change(arrow)}));
+    EXPECT_EQ(Int(arrow, kPrimPlane), planeZy ? 1 : 0);
+    EXPECT_EQ(ModuleMessages(arrow), planeZy ? Messages{kMsgUpdate} : Messages{});
+    ExpectUndoRedoExact(before);
+  }
+}
+
+TEST_P(MakeClonerTest, AddExtrudeClonesANewExtrudeThatHoldsTheArrow) {
+  KvNode* spline = Add(kSpline);
+  KvNode* arrow = NewArrow();
+  Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);
+  Raw(arrow, ARROW_EXTRUDE_CAPS, true);
+  Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+  Raw(arrow, ARROW_CLONE_SPLINE, spline);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_CLONER);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 2);
+  KvNode* cloner = TopObjects(doc)[0];
+  ASSERT_EQ(Children(cloner).size(), 1u) << kvhost::DescribeTree(doc);
+  KvNode* extrude = Children(cloner)[0];
+  ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude);
+  EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
+  EXPECT_EQ(LastRecords(), (Records{New(cloner), New(extrude), Change(arrow), Change(arrow),
+                                    Change(extrude), Change(extrude)}));
+  EXPECT_EQ(Int(extrude, 2000), 3);
+  EXPECT_EQ(Vec(extrude, 1002), Vec(0, 0, 0));
+  EXPECT_EQ(Int(arrow, kPrimPlane), 1);
+  // Caps of the new Extrude, then its turn to ZY.
+  EXPECT_EQ(ModuleMessages(extrude), (Messages{kMsgUpdate, kMsgUpdate}));
+  EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
+  ExpectUndoRedoExact(before);
+}
+
+// The Extrude parent was recorded before it moved, the arrow inside it was not: the
+// arrow's plane, written by the turn to ZY, came back only after a change record of it.
+TEST_P(MakeClonerTest, UndoRestoresArrowPlaneAfterClonerTurnedItsExtrude) {
+  for (bool alongSpline : {true, false}) {
+    SCOPED_TRACE(alongSpline ? "along a spline" : "in a line");
+    KvNode* extrude = Add(kExtrude);
+    Raw(extrude, 1002, KvVector{0, 0, 100});
+    KvNode* arrow = NewArrow();
+    Move(arrow, extrude);
+    Raw(arrow, ARROW_CLONE_ON_SPLINE, alongSpline);
+    Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));
+    Mark();
+
+    Press(arrow, ARROW_MAKE_CLONER);
+
+    ExpectOneGroup();
+    EXPECT_EQ(NewObjects(), 1);
+    KvNode* cloner = TopObjects(doc)[0];
+    EXPECT_EQ(Children(cloner), std::vector<KvNode*>{extrude});
+    EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
+    Records expected{New(cloner), Change(extrude), Change(extrude)};
+    if (alongSpline) expected.push_back(Change(arrow));
+    EXPECT_EQ(LastRecords(), expected);
+    EXPECT_EQ(Vec(extrude, 1002), alongSpline ? Vec(100, 0, 0) : Vec(0, 0, 100));
+    EXPECT_EQ(Int(arrow, kPrimPlane), alongSpline ? 1 : 0);
+    ExpectUndoRedoExact(before);
+  }
+}
+
+TEST_P(MakeClonerTest, UnderAnotherParentANewEmptyClonerStaysAtTheTop) {
+  KvNode* parent = Add(kNull);
+  KvNode* arrow = NewArrow();
+  Move(arrow, parent);
+  Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);  // only for an arrow without a parent
+  Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+  Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));
+  Mark();
+
+  Press(arrow, ARROW_MAKE_CLONER);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 1);
+  KvNode* cloner = TopObjects(doc)[0];
+  ASSERT_EQ(kvhost::ObjectType(cloner), kCloner);
+  EXPECT_TRUE(Children(cloner).empty());
+  EXPECT_EQ(Children(parent), std::vector<KvNode*>{arrow});
+  EXPECT_EQ(LastRecords(), Records{New(cloner)});
+  EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
+  EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+  ExpectUndoRedoExact(before);
+}
+
+TEST_P(MakeClonerTest, ClonerNotAllocatedEndsWithAClosedEmptyGroup) {
+  KvNode* arrow = NewArrow();
+  Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);
+  Mark();
+  kvhost::FailNextAllocation(AllocKind::Object);
+
+  Press(arrow, ARROW_MAKE_CLONER);
+
+  ExpectOneGroup();
+  EXPECT_EQ(LastRecords(), Records{});
+  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(NewObjects(), 0);
+}
+
+KV_INSTANTIATE_FLAVOURS(MakeExtrudeTest);
+KV_INSTANTIATE_FLAVOURS(MakeClonerTest);
+
+}  // namespace
+}  // namespace kvtest

@@ -1,0 +1,223 @@
+// The make-Spline-Wrap button: where the new deformer goes for each parent and Extrude
+// switch, how it is set up, the undo records of its one group, and a deformer that finds
+// no place, which must not outlive the command.
+#include "scene_helpers.h"
+
+namespace kvtest {
+namespace {
+
+using kvhost::AllocKind;
+using kvhost::Children;
+using kvhost::Position;
+using kvhost::TopObjects;
+
+class MakeWrapTest : public SceneTest {
+ protected:
+  KvNode* WrappableArrow(bool addExtrude) {
+    path = Add(kSpline);
+    KvNode* arrow = NewArrow();
+    Raw(arrow, ARROW_WRAP_SPLINE, path);
+    Raw(arrow, ARROW_WRAP_ADD_EXTRUDE, addExtrude);
+    return arrow;
+  }
+  // The deformer set up from the arrow's defaults: switch on, the path linked.
+  void ExpectConfigured(KvNode* deformer) {
+    ASSERT_NE(deformer, nullptr);
+    ASSERT_EQ(kvhost::ObjectType(deformer), kSplineWrap) << kvhost::DescribeTree(doc);
+    EXPECT_EQ(Int(deformer, 1012), 1);
+    EXPECT_EQ(Link(deformer, 1001), path);
+    EXPECT_EQ(ModuleMessages(deformer), Messages{kMsgUpdate});
+  }
+  void ExpectNaturalInterpolation(KvNode* arrow) {
+    EXPECT_EQ(Int(arrow, kInterpolation), 1);
+    EXPECT_EQ(ModuleMessages(arrow), Messages{kMsgUpdate});
+  }
+
+  KvNode* path = nullptr;
+};
+
+TEST_P(MakeWrapTest, StopsBeforeOpeningAGroup) {
+  KvNode* elsewhere = kvhost::AllocObject(kSpline);  // in no document: reads as no link
+  for (KvNode* link : {static_cast<KvNode*>(nullptr), elsewhere}) {
+    SCOPED_TRACE(link == nullptr ? "no path" : "path in no document");
+    KvNode* arrow = WrappableArrow(true);
+    Raw(arrow, ARROW_WRAP_SPLINE, link);
+    Mark();
+    Press(arrow, ARROW_MAKE_WRAP);
+    ExpectNothingDone();
+  }
+  kvhost::FreeObject(elsewhere);
+
+  KvNode* arrow = WrappableArrow(false);
+  KvNode* sibling = Add(kSplineWrap);  // after the arrow: a following sibling
+  ASSERT_EQ(TopObjects(doc)[0], arrow);
+  Mark();
+  Press(arrow, ARROW_MAKE_WRAP);
+  ExpectNothingDone();
+  EXPECT_TRUE(ModuleMessages(sibling).empty());
+}
+
+TEST_P(MakeWrapTest, PressedTwiceTheSecondPressFindsTheFirstDeformer) {
+  for (bool addExtrude : {false, true}) {
+    SCOPED_TRACE(addExtrude ? "with Extrude" : "without Extrude");
+    KvNode* arrow = WrappableArrow(addExtrude);
+    Press(arrow, ARROW_MAKE_WRAP);
+    Mark();
+    Press(arrow, ARROW_MAKE_WRAP);
+    ExpectNothingDone();
+  }
+}
+
+// The arrow was not moved, so the group held no record of it when its interpolation was
+// written: undo left the interpolation natural until the arrow was recorded first.
+TEST_P(MakeWrapTest, UndoRestoresInterpolationWhenTheArrowWasNotMoved) {
+  KvNode* arrow = WrappableArrow(false);
+  KvNode* child = Add(kNull, arrow);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_WRAP);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 1);
+  const std::vector<KvNode*> children = Children(arrow);
+  ASSERT_EQ(children.size(), 2u);
+  EXPECT_EQ(children[1], child);
+  KvNode* deformer = children[0];
+  ExpectConfigured(deformer);
+  ExpectNaturalInterpolation(arrow);
+  EXPECT_EQ(LastRecords(), (Records{New(deformer), Change(arrow)}));
+  ExpectUndoRedoExact(before);
+}
+
+TEST_P(MakeWrapTest, UnderAnExtrudeTheDeformerBecomesItsLastChildWithEitherSwitch) {
+  for (bool addExtrude : {false, true}) {
+    SCOPED_TRACE(addExtrude ? "with Extrude" : "without Extrude");
+    KvNode* arrow = WrappableArrow(addExtrude);
+    KvNode* extrude = Add(kExtrude);
+    Move(arrow, extrude);
+    KvNode* other = Add(kNull, extrude);
+    Mark();
+
+    Press(arrow, ARROW_MAKE_WRAP);
+
+    ExpectOneGroup();
+    EXPECT_EQ(NewObjects(), 1);
+    const std::vector<KvNode*> children = Children(extrude);
+    ASSERT_EQ(children.size(), 3u) << kvhost::DescribeTree(doc);
+    EXPECT_EQ(children[0], arrow);
+    EXPECT_EQ(children[1], other);
+    ExpectConfigured(children[2]);
+    ExpectNaturalInterpolation(arrow);
+    EXPECT_EQ(LastRecords(), (Records{New(children[2]), Change(arrow)}));
+    ExpectUndoRedoExact(before);
+  }
+}
+
+TEST_P(MakeWrapTest, SwitchOffWritesZeroAndNaturalOffKeepsTheUsersInterpolation) {
+  KvNode* arrow = WrappableArrow(false);
+  Raw(arrow, ARROW_WRAP_SWITCH, false);
+  Raw(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, false);
+  Raw(arrow, kInterpolation, 2);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_WRAP);
+
+  ExpectOneGroup();
+  ASSERT_EQ(Children(arrow).size(), 1u);
+  KvNode* deformer = Children(arrow)[0];
+  EXPECT_EQ(Int(deformer, 1012), 0);
+  EXPECT_EQ(Int(arrow, kInterpolation), 2);
+  EXPECT_TRUE(ModuleMessages(arrow).empty());
+  EXPECT_EQ(LastRecords(), Records{New(deformer)});
+  ExpectUndoRedoExact(before);
+}
+
+TEST_P(MakeWrapTest, WithExtrudeAndNoParentBothGoIntoANewExtrude) {
+  KvNode* arrow = WrappableArrow(true);
+  Raw(arrow, ARROW_EXTRUDE_CAPS, true);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_WRAP);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 2);
+  KvNode* extrude = TopObjects(doc)[0];
+  ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude) << kvhost::DescribeTree(doc);
+  const std::vector<KvNode*> children = Children(extrude);
+  ASSERT_EQ(children.size(), 2u);
+  EXPECT_EQ(children[0], arrow);
+  ExpectConfigured(children[1]);
+  ExpectNaturalInterpolation(arrow);
+  EXPECT_EQ(Int(extrude, 2000), 3);
+  EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgUpdate});
+  // The arrow is already recorded by its move: no further record of it.
+  EXPECT_EQ(LastRecords(),
+            (Records{New(extrude), Change(arrow), Change(arrow), New(children[1])}));
+  ExpectUndoRedoExact(before);
+}
+
+TEST_P(MakeWrapTest, WithExtrudeUnderAnotherParentTheExtrudeTakesTheArrowsPlace) {
+  KvNode* arrow = WrappableArrow(true);
+  KvNode* parent = Add(kNull);
+  KvNode* sibling = Add(kNull, parent);
+  Move(arrow, parent, Position::Last);
+  Mark();
+
+  Press(arrow, ARROW_MAKE_WRAP);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 2);
+  const std::vector<KvNode*> top = Children(parent);
+  ASSERT_EQ(top.size(), 2u) << kvhost::DescribeTree(doc);
+  KvNode* extrude = top[0];
+  EXPECT_EQ(kvhost::ObjectType(extrude), kExtrude);
+  EXPECT_EQ(top[1], sibling);
+  const std::vector<KvNode*> children = Children(extrude);
+  ASSERT_EQ(children.size(), 2u);
+  EXPECT_EQ(children[0], arrow);
+  ExpectConfigured(children[1]);
+  EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow), Change(extrude),
+                                    Change(extrude), New(children[1])}));
+  ExpectUndoRedoExact(before);
+}
+
+// Without the Extrude switch a deformer has no place beside an arrow under another parent:
+// it is set up, then freed, and only the arrow's interpolation changes.
+TEST_P(MakeWrapTest, UnplacedDeformerIsFreedBeforeTheCommandReturns) {
+  for (bool natural : {true, false}) {
+    SCOPED_TRACE(natural ? "natural on" : "natural off");
+    KvNode* arrow = WrappableArrow(false);
+    Raw(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, natural);
+    KvNode* parent = Add(kNull);
+    Move(arrow, parent);
+    Mark();
+
+    Press(arrow, ARROW_MAKE_WRAP);
+
+    ExpectOneGroup();
+    EXPECT_EQ(NewObjects(), 0);
+    EXPECT_EQ(Children(parent), std::vector<KvNode*>{arrow});
+    EXPECT_TRUE(Children(arrow).empty());
+    EXPECT_EQ(Int(arrow, kInterpolation), natural ? 1 : 3);
+    EXPECT_EQ(LastRecords(), natural ? Records{Change(arrow)} : Records{});
+    ExpectUndoRedoExact(before);
+  }
+}
+
+TEST_P(MakeWrapTest, DeformerNotAllocatedEndsWithAClosedEmptyGroup) {
+  KvNode* arrow = WrappableArrow(true);
+  Mark();
+  kvhost::FailNextAllocation(AllocKind::Object);
+
+  Press(arrow, ARROW_MAKE_WRAP);
+
+  ExpectOneGroup();
+  EXPECT_EQ(LastRecords(), Records{});
+  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(NewObjects(), 0);
+}
+
+KV_INSTANTIATE_FLAVOURS(MakeWrapTest);
+
+}  // namespace
+}  // namespace kvtest

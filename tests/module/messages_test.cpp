@@ -1,0 +1,254 @@
+// The arrow's reactions to parameter changes (message 17): link settings pushed into the
+// Extrude, Cloner or Spline Wrap deformer it belongs to, each as one stray change record
+// of that object, since the reaction opens no undo group of its own.
+#include "scene_helpers.h"
+
+namespace kvtest {
+namespace {
+
+using ParameterChangeTest = SceneTest;
+using kvhost::Position;
+
+TEST_P(ParameterChangeTest, CapsOnWritesEveryCapSettingOfTheParentExtrudeWithMessage7) {
+  KvNode* extrude = Add(kExtrude);
+  KvNode* arrow = NewArrow();
+  Move(arrow, extrude);
+  Mark();
+
+  Edit(arrow, ARROW_EXTRUDE_CAPS, true);
+
+  EXPECT_EQ(Int(extrude, 2000), 3);
+  EXPECT_EQ(Int(extrude, 2001), 3);
+  EXPECT_EQ(Int(extrude, 2003), 5);
+  EXPECT_EQ(Int(extrude, 2004), 5);
+  EXPECT_TRUE(Bool(extrude, 2009));
+  EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgChange});
+  // The host's own step, then the module's record outside any group.
+  ASSERT_EQ(StepCount(), steps + 2);
+  EXPECT_TRUE(kvhost::UndoHistory(doc).back().implicit);
+  EXPECT_EQ(LastRecords(), Records{Change(extrude)});
+}
+
+TEST_P(ParameterChangeTest, CapsOffWritesOnlyTheCapTypes) {
+  KvNode* extrude = Add(kExtrude);
+  KvNode* arrow = NewArrow();
+  Move(arrow, extrude);
+  Raw(extrude, 2003, 7);
+  Raw(extrude, 2004, 8);
+  Raw(extrude, 2009, false);
+
+  Edit(arrow, ARROW_EXTRUDE_CAPS, false);
+  EXPECT_EQ(Int(extrude, 2000), 1);
+  EXPECT_EQ(Int(extrude, 2001), 1);
+  EXPECT_EQ(Int(extrude, 2003), 7);
+  EXPECT_EQ(Int(extrude, 2004), 8);
+  EXPECT_FALSE(Bool(extrude, 2009));
+
+  // Switching on and off again leaves the steps and the fillet as on wrote them.
+  Edit(arrow, ARROW_EXTRUDE_CAPS, true);
+  Edit(arrow, ARROW_EXTRUDE_CAPS, false);
+  EXPECT_EQ(Int(extrude, 2000), 1);
+  EXPECT_EQ(Int(extrude, 2003), 5);
+  EXPECT_EQ(Int(extrude, 2004), 5);
+  EXPECT_TRUE(Bool(extrude, 2009));
+}
+
+TEST_P(ParameterChangeTest, CapsReachOnlyAnExtrudeThatIsTheParent) {
+  KvNode* extrude = Add(kExtrude);
+  KvNode* null = Add(kNull, extrude);
+  KvNode* arrow = NewArrow();
+  Move(arrow, null);
+  Mark();
+
+  Edit(arrow, ARROW_EXTRUDE_CAPS, true);
+
+  EXPECT_EQ(StepCount(), steps + 1);
+  EXPECT_TRUE(kvhost::ParameterIds(kvhost::Container(extrude)).empty());
+  EXPECT_TRUE(ModuleMessages(extrude).empty());
+}
+
+// Mode -1 stands for a Cloner that holds no mode at all, which counts as mode 0.
+TEST_P(ParameterChangeTest, CloneCountGoesToTheCountOfTheClonersMode) {
+  for (std::int32_t mode : {0, 1, 7, -1}) {
+    for (bool viaExtrude : {false, true}) {
+      SCOPED_TRACE("mode " + std::to_string(mode) + (viaExtrude ? " via Extrude" : ""));
+      KvNode* cloner = Add(kCloner);
+      if (mode >= 0) Raw(cloner, 2010, mode);
+      KvNode* arrow = NewArrow();
+      KvNode* extrude = viaExtrude ? Add(kExtrude, cloner) : nullptr;
+      Move(arrow, viaExtrude ? extrude : cloner);
+      ClearLogs();
+
+      Edit(arrow, ARROW_CLONE_COUNT, 9);
+
+      const bool objectMode = mode <= 0;
+      EXPECT_EQ(Int(cloner, objectMode ? 1060 : 1270), 9);
+      EXPECT_FALSE(Has(cloner, objectMode ? 1270 : 1060));
+      EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
+      EXPECT_EQ(LastRecords(), Records{Change(cloner)});
+      if (extrude != nullptr) {
+        EXPECT_TRUE(ModuleMessages(extrude).empty());
+        EXPECT_TRUE(kvhost::ParameterIds(kvhost::Container(extrude)).empty());
+      }
+    }
+  }
+}
+
+TEST_P(ParameterChangeTest, GrandparentClonerCountsWhateverTheParentIs) {
+  KvNode* cloner = Add(kCloner);
+  KvNode* null = Add(kNull, cloner);
+  KvNode* arrow = NewArrow();
+  Move(arrow, null);
+  Edit(arrow, ARROW_CLONE_COUNT, 4);
+  EXPECT_EQ(Int(cloner, 1060), 4);
+
+  // Three levels up is too far.
+  KvNode* inner = Add(kNull, null);
+  Move(arrow, inner);
+  ClearLogs();
+  Edit(arrow, ARROW_CLONE_COUNT, 5);
+  EXPECT_EQ(Int(cloner, 1060), 4);
+  EXPECT_TRUE(ModuleMessages(cloner).empty());
+}
+
+TEST_P(ParameterChangeTest, SplineValueAndSplineLinkReachOnlyAClonerInMode0) {
+  KvNode* spline = Add(kSpline);
+  KvNode* along = Add(kCloner);
+  Raw(along, 2010, 0);
+  KvNode* arrow = NewArrow();
+  Move(arrow, along);
+  ClearLogs();
+
+  Edit(arrow, ARROW_CLONE_SPLINE_VALUE, 2.5);
+  EXPECT_EQ(Float(along, 1063), 2.5);
+  EXPECT_EQ(LastRecords(), Records{Change(along)});
+  Edit(arrow, ARROW_CLONE_SPLINE, spline);
+  EXPECT_EQ(Link(along, 1015), spline);
+  EXPECT_EQ(LastRecords(), Records{Change(along)});
+  Edit(arrow, ARROW_CLONE_SPLINE, static_cast<KvNode*>(nullptr));
+  EXPECT_TRUE(Has(along, 1015));
+  EXPECT_EQ(Link(along, 1015), nullptr);
+  EXPECT_EQ(ModuleMessages(along), (Messages{kMsgUpdate, kMsgUpdate, kMsgUpdate}));
+
+  for (std::int32_t mode : {1, 3}) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    KvNode* cloner = Add(kCloner);
+    Raw(cloner, 2010, mode);
+    Move(arrow, cloner);
+    Mark();
+    Edit(arrow, ARROW_CLONE_SPLINE_VALUE, 3.5);
+    Edit(arrow, ARROW_CLONE_SPLINE, spline);
+    EXPECT_EQ(StepCount(), steps + 2);  // the host's two edits only
+    EXPECT_EQ(kvhost::ParameterIds(kvhost::Container(cloner)), std::vector<std::int32_t>{2010});
+    EXPECT_TRUE(ModuleMessages(cloner).empty());
+  }
+}
+
+TEST_P(ParameterChangeTest, PlaneZyFollowsTheSwitchOnlyWhileClonedAlongALinkedSpline) {
+  KvNode* spline = Add(kSpline);
+  KvNode* arrow = NewArrow();
+  Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+  Raw(arrow, ARROW_CLONE_SPLINE, spline);
+  Mark();
+
+  Edit(arrow, ARROW_CLONE_PLANE_ZY, true);
+  EXPECT_EQ(Int(arrow, kPrimPlane), 1);
+  Edit(arrow, ARROW_CLONE_PLANE_ZY, false);
+  EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+  EXPECT_EQ(ModuleMessages(arrow), (Messages{kMsgUpdate, kMsgUpdate}));
+  EXPECT_EQ(StepCount(), steps + 2);  // no record of the module's
+
+  KvNode* loose = kvhost::AllocObject(kSpline);  // in no document: the link reads as none
+  struct Case {
+    const char* name;
+    bool onSpline;
+    KvNode* link;
+  };
+  for (const Case& c : {Case{"not along a spline", false, spline},
+                        Case{"no spline", true, nullptr}, Case{"spline elsewhere", true, loose}}) {
+    SCOPED_TRACE(c.name);
+    Raw(arrow, ARROW_CLONE_ON_SPLINE, c.onSpline);
+    Raw(arrow, ARROW_CLONE_SPLINE, c.link);
+    ClearLogs();
+    Edit(arrow, ARROW_CLONE_PLANE_ZY, true);
+    EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+    EXPECT_TRUE(ModuleMessages(arrow).empty());
+  }
+  kvhost::FreeObject(loose);
+}
+
+TEST_P(ParameterChangeTest, WrapSettingsGoToTheFoundDeformerWithMessage7) {
+  KvNode* path = Add(kSpline);
+  KvNode* arrow = NewArrow();
+  KvNode* deformer = Add(kSplineWrap, arrow);
+  ClearLogs();
+
+  Edit(arrow, ARROW_WRAP_SPLINE, path);
+  EXPECT_EQ(Link(deformer, 1001), path);
+  EXPECT_EQ(LastRecords(), Records{Change(deformer)});
+  Edit(arrow, ARROW_WRAP_SWITCH, false);
+  EXPECT_EQ(Int(deformer, 1012), 0);
+  Edit(arrow, ARROW_WRAP_SWITCH, true);
+  EXPECT_EQ(Int(deformer, 1012), 1);
+  EXPECT_EQ(ModuleMessages(deformer), (Messages{kMsgChange, kMsgChange, kMsgChange}));
+
+  // Without a deformer of its own the arrow writes nowhere.
+  KvNode* lone = NewArrow();
+  Move(lone, Add(kNull));
+  Mark();
+  Edit(lone, ARROW_WRAP_SPLINE, static_cast<KvNode*>(nullptr));
+  Edit(lone, ARROW_WRAP_SWITCH, false);
+  EXPECT_EQ(StepCount(), steps + 2);
+  EXPECT_EQ(Link(deformer, 1001), path);
+  EXPECT_EQ(Int(deformer, 1012), 1);
+}
+
+TEST_P(ParameterChangeTest, NaturalInterpolationSwitchesOnlyWhileADeformerIsFound) {
+  KvNode* arrow = NewArrow();
+  Add(kSplineWrap, arrow);
+  ClearLogs();
+
+  Edit(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, false);
+  EXPECT_EQ(Int(arrow, kInterpolation), 3);
+  EXPECT_EQ(LastRecords(), Records{Change(arrow)});
+  EXPECT_TRUE(kvhost::UndoHistory(doc).back().implicit);
+  Edit(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, true);
+  EXPECT_EQ(Int(arrow, kInterpolation), 1);
+  EXPECT_EQ(ModuleMessages(arrow), (Messages{kMsgUpdate, kMsgUpdate}));
+
+  KvNode* lone = NewArrow();
+  Edit(lone, kInterpolation, 2);
+  Mark();
+  Edit(lone, ARROW_WRAP_NATURAL_INTERPOLATION, false);
+  Edit(lone, ARROW_WRAP_NATURAL_INTERPOLATION, true);
+  EXPECT_EQ(Int(lone, kInterpolation), 2);
+  EXPECT_EQ(StepCount(), steps + 2);
+  EXPECT_TRUE(ModuleMessages(lone).empty());
+}
+
+TEST_P(ParameterChangeTest, OtherParametersTouchNoRelatedObject) {
+  KvNode* cloner = Add(kCloner);
+  KvNode* extrude = Add(kExtrude, cloner);
+  KvNode* arrow = NewArrow();
+  Move(arrow, extrude);
+  Add(kSplineWrap, extrude);
+  Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
+  Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));
+  Mark();
+
+  const std::initializer_list<std::int32_t> ids{ARROW_HEAD_LENGTH, ARROW_CLONER_ADD_EXTRUDE,
+                                                 ARROW_CLONE_ON_SPLINE, ARROW_WRAP_ADD_EXTRUDE,
+                                                 77777};
+  for (std::int32_t id : ids) {
+    Edit(arrow, id, 1);
+  }
+  EXPECT_EQ(StepCount(), steps + 5);
+  EXPECT_TRUE(ModuleMessages(cloner).empty());
+  EXPECT_TRUE(ModuleMessages(extrude).empty());
+  EXPECT_TRUE(ModuleMessages(arrow).empty());
+}
+
+KV_INSTANTIATE_FLAVOURS(ParameterChangeTest);
+
+}  // namespace
+}  // namespace kvtest

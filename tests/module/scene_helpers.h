@@ -1,0 +1,208 @@
+// Scenes around an arrow, built the way a user builds them, and readable views of what the
+// module did to them: the whole document as one comparable text, undo records, and the
+// messages the module sent to each object.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "module_fixture.h"
+
+namespace kvtest {
+
+constexpr std::int32_t kExtrude = 5116;
+constexpr std::int32_t kCloner = 1018544;
+constexpr std::int32_t kSplineWrap = 1019221;
+constexpr std::int32_t kNull = 5140;
+constexpr std::int32_t kSpline = 5101;
+
+// The host's spline settings shown on the arrow.
+constexpr std::int32_t kInterpolation = 1001;  // 1 natural, 3 adaptive
+constexpr std::int32_t kPrimPlane = 2300;      // 0 XY, 1 ZY, 2 XZ
+
+constexpr std::int32_t kUndoChange = 40;
+constexpr std::int32_t kUndoNewObject = 44;
+
+constexpr std::int32_t kMsgUpdate = 5;
+constexpr std::int32_t kMsgChange = 7;
+
+inline std::string Name(const KvNode* node) {
+  if (node == nullptr) return "none";
+  return std::to_string(kvhost::ObjectType(node)) + "#" +
+         std::to_string(kvhost::ObjectSerial(node));
+}
+
+inline std::string ValueText(const kvhost::Value& v) {
+  char buffer[96];
+  if (const auto* i = std::get_if<std::int32_t>(&v)) return "i" + std::to_string(*i);
+  if (const auto* b = std::get_if<bool>(&v)) return *b ? "true" : "false";
+  if (const auto* s = std::get_if<std::string>(&v)) return "\"" + *s + "\"";
+  if (const auto* n = std::get_if<KvNode*>(&v)) return "->" + Name(*n);
+  if (const auto* f = std::get_if<double>(&v)) {
+    std::snprintf(buffer, sizeof buffer, "%.17g", *f);
+    return buffer;
+  }
+  const KvVector& p = std::get<KvVector>(v);
+  std::snprintf(buffer, sizeof buffer, "(%.17g,%.17g,%.17g)", p.x, p.y, p.z);
+  return buffer;
+}
+
+inline void AppendNode(std::string& out, KvNode* node, int depth) {
+  out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + Name(node) + " {";
+  for (std::int32_t id : kvhost::ParameterIds(kvhost::Container(node))) {
+    out += " " + std::to_string(id) + "=" +
+           ValueText(*kvhost::GetParameter(kvhost::Container(node), id));
+  }
+  out += " }\n";
+  for (KvNode* child : kvhost::Children(node)) AppendNode(out, child, depth + 1);
+}
+
+// The document's tree in order with every container: equal texts, equal documents.
+inline std::string Snapshot(const KvDocument* doc) {
+  std::string out;
+  for (KvNode* top : kvhost::TopObjects(doc)) AppendNode(out, top, 0);
+  return out;
+}
+
+inline KvNode* Link(KvNode* node, std::int32_t id) {
+  const auto v = kvhost::GetParameter(kvhost::Container(node), id);
+  EXPECT_TRUE(v && std::holds_alternative<KvNode*>(*v)) << "link parameter " << id;
+  return v && std::holds_alternative<KvNode*>(*v) ? std::get<KvNode*>(*v) : nullptr;
+}
+inline std::string Vec(KvNode* node, std::int32_t id) {
+  const auto v = kvhost::GetParameter(kvhost::Container(node), id);
+  EXPECT_TRUE(v && std::holds_alternative<KvVector>(*v)) << "vector parameter " << id;
+  return v ? ValueText(*v) : "absent";
+}
+inline std::string Vec(double x, double y, double z) { return ValueText(KvVector{x, y, z}); }
+
+inline std::string New(const KvNode* node) { return "NEWOBJ " + Name(node); }
+inline std::string Change(const KvNode* node) { return "CHANGE " + Name(node); }
+
+inline std::vector<std::string> RecordTexts(const kvhost::UndoStepView& step) {
+  std::vector<std::string> out;
+  for (const auto& r : step.records) {
+    if (r.type == kUndoChange) {
+      out.push_back(Change(r.node));
+    } else if (r.type == kUndoNewObject) {
+      out.push_back(New(r.node));
+    } else {
+      out.push_back("type " + std::to_string(r.type) + " " + Name(r.node));
+    }
+  }
+  return out;
+}
+
+// Message types the module sent to node, in order (the host's own deliveries left out).
+inline std::vector<std::int32_t> ModuleMessages(const KvNode* node) {
+  std::vector<std::int32_t> out;
+  for (const auto& entry : kvhost::MessageLog(node)) {
+    if (entry.sender == kvhost::MessageSender::Module) out.push_back(entry.type);
+  }
+  return out;
+}
+
+using Records = std::vector<std::string>;
+using Messages = std::vector<std::int32_t>;
+
+// A started module, a document, and the user's ways of building a scene in it. No test
+// may leave the host reporting a misuse (an unbalanced undo group, a bad insertion, ...).
+class SceneTest : public ModuleTest {
+ protected:
+  void TearDown() override {
+    for (const std::string& e : kvhost::HostErrors()) ADD_FAILURE() << "host error: " << e;
+    ModuleTest::TearDown();
+  }
+
+  // A new host object created from the menu and dragged under parent (top level when null).
+  KvNode* Add(std::int32_t type, KvNode* parent = nullptr,
+              kvhost::Position where = kvhost::Position::Last) {
+    KvNode* node = kvhost::CreateObjectFromMenu(doc, type);
+    EXPECT_NE(node, nullptr) << "type " << type;
+    if (node != nullptr) kvhost::MoveObject(doc, node, parent, where);
+    return node;
+  }
+  void Move(KvNode* node, KvNode* parent, kvhost::Position where = kvhost::Position::Last) {
+    kvhost::MoveObject(doc, node, parent, where);
+  }
+
+  // Writes a value the way a loaded document holds it: no undo, no message.
+  static void Raw(KvNode* node, std::int32_t id, const kvhost::Value& v) {
+    kvhost::SetParameterRaw(kvhost::Container(node), id, v);
+  }
+
+  void Press(KvNode* node, std::int32_t id) { EXPECT_TRUE(kvhost::PressButton(node, id)); }
+  void Edit(KvNode* node, std::int32_t id, const kvhost::Value& v) {
+    EXPECT_TRUE(kvhost::SetParameter(doc, node, id, v));
+  }
+
+  std::size_t StepCount() const { return kvhost::UndoHistory(doc).size(); }
+  Records LastRecords() const {
+    const auto history = kvhost::UndoHistory(doc);
+    return history.empty() ? Records{"no step"} : RecordTexts(history.back());
+  }
+  // The last step is a closed group that the module opened (not a stray record).
+  void ExpectLastStepClosedGroup() const {
+    const auto history = kvhost::UndoHistory(doc);
+    ASSERT_FALSE(history.empty());
+    EXPECT_FALSE(history.back().open);
+    EXPECT_FALSE(history.back().implicit);
+    EXPECT_EQ(kvhost::UndoDepth(doc), 0);
+  }
+
+  // Forgets every message so far, so that the logs show one action's messages only.
+  void ClearLogs() {
+    std::vector<KvNode*> pending = kvhost::TopObjects(doc);
+    while (!pending.empty()) {
+      KvNode* node = pending.back();
+      pending.pop_back();
+      kvhost::ClearMessageLog(node);
+      for (KvNode* child : kvhost::Children(node)) pending.push_back(child);
+    }
+  }
+
+  // Remembers the document before a command and forgets earlier messages.
+  void Mark() {
+    before = Snapshot(doc);
+    steps = StepCount();
+    liveObjects = kvhost::LiveAllocations(kvhost::AllocKind::Object);
+    liveOther = kvhost::LiveAllocations() - liveObjects;
+    ClearLogs();
+  }
+  // Objects the command left alive; nothing else it allocated may outlive it.
+  std::int64_t NewObjects() const {
+    const std::int64_t objects = kvhost::LiveAllocations(kvhost::AllocKind::Object);
+    EXPECT_EQ(kvhost::LiveAllocations() - objects, liveOther) << "scratch allocations left";
+    return objects - liveObjects;
+  }
+  // The command ran as exactly one undo group, now closed.
+  void ExpectOneGroup() const {
+    ASSERT_EQ(StepCount(), steps + 1);
+    ExpectLastStepClosedGroup();
+  }
+  // The command stopped before opening a group or changing anything.
+  void ExpectNothingDone() const {
+    EXPECT_EQ(StepCount(), steps);
+    EXPECT_EQ(Snapshot(doc), before);
+    EXPECT_EQ(NewObjects(), 0);
+  }
+
+  // One undo brings back the document as it was before the command, one redo its result.
+  void ExpectUndoRedoExact(const std::string& before) {
+    const std::string after = Snapshot(doc);
+    ASSERT_TRUE(kvhost::Undo(doc));
+    EXPECT_EQ(Snapshot(doc), before) << "after undo";
+    ASSERT_TRUE(kvhost::Redo(doc));
+    EXPECT_EQ(Snapshot(doc), after) << "after redo";
+  }
+
+  std::string before;
+  std::size_t steps = 0;
+  std::int64_t liveObjects = 0;
+  std::int64_t liveOther = 0;
+};
+
+}  // namespace kvtest
