@@ -13,6 +13,7 @@ struct Counters {
   std::array<std::int64_t, kKinds> live{};
   std::array<std::int64_t, kKinds> total{};
   std::array<int, kKinds> armedFaults{};
+  std::array<int, kKinds> faultSkips{};  // allocations that still succeed before the faults
 };
 
 Counters& State() {
@@ -50,7 +51,10 @@ const char* AllocKindName(AllocKind kind) {
 bool TryAllocate(AllocKind kind) {
   Counters& s = State();
   int& armed = s.armedFaults[Index(kind)];
-  if (armed > 0) {
+  int& skips = s.faultSkips[Index(kind)];
+  if (armed > 0 && skips > 0) {
+    --skips;
+  } else if (armed > 0) {
     --armed;
     return false;
   }
@@ -69,11 +73,17 @@ void Release(AllocKind kind) {
   --s.live[Index(kind)];
 }
 
-void FailNextAllocation(AllocKind kind, int count) { State().armedFaults[Index(kind)] = count; }
+void FailNextAllocation(AllocKind kind, int count, int skip) {
+  State().armedFaults[Index(kind)] = count;
+  State().faultSkips[Index(kind)] = skip;
+}
 
 int ArmedFaults(AllocKind kind) { return State().armedFaults[Index(kind)]; }
 
-void ClearAllocationFaults() { State().armedFaults.fill(0); }
+void ClearAllocationFaults() {
+  State().armedFaults.fill(0);
+  State().faultSkips.fill(0);
+}
 
 // Used by ResetHost: a leak of an earlier test must not show in the next one.
 void ResetAllocationCounters() {

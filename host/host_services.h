@@ -41,7 +41,8 @@ bool TryAllocate(AllocKind kind);
 void Release(AllocKind kind);
 
 // Test power: the next count allocations of kind fail. Off unless asked for.
-void FailNextAllocation(AllocKind kind, int count = 1);
+// With skip > 0, that many allocations of kind succeed first.
+void FailNextAllocation(AllocKind kind, int count = 1, int skip = 0);
 // Disarms every armed allocation fault.
 void ClearAllocationFaults();
 

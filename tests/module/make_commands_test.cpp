@@ -337,6 +337,24 @@ TEST_P(MakeClonerTest, ClonerNotAllocatedEndsWithAClosedEmptyGroup) {
   EXPECT_EQ(NewObjects(), 0);
 }
 
+TEST_P(MakeClonerTest, ExtrudeNotAllocatedLeavesTheClonerEmptyAndTheArrowInPlace) {
+  KvNode* arrow = NewArrow();
+  Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);
+  Mark();
+  kvhost::FailNextAllocation(AllocKind::Object, 1, 1);  // the Cloner is made, the Extrude not
+
+  Press(arrow, ARROW_MAKE_CLONER);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 1);
+  KvNode* cloner = TopObjects(doc)[0];
+  ASSERT_EQ(kvhost::ObjectType(cloner), kCloner);
+  EXPECT_TRUE(Children(cloner).empty());
+  EXPECT_EQ(TopObjects(doc), (std::vector<KvNode*>{cloner, arrow}));
+  EXPECT_EQ(LastRecords(), Records{New(cloner)});
+  ExpectUndoRedoExact(before);
+}
+
 KV_INSTANTIATE_FLAVOURS(MakeExtrudeTest);
 KV_INSTANTIATE_FLAVOURS(MakeClonerTest);
 

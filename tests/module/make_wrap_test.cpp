@@ -217,6 +217,22 @@ TEST_P(MakeWrapTest, DeformerNotAllocatedEndsWithAClosedEmptyGroup) {
   EXPECT_EQ(NewObjects(), 0);
 }
 
+TEST_P(MakeWrapTest, ExtrudeNotAllocatedLeavesTheDeformerUnplacedAndFreed) {
+  KvNode* arrow = WrappableArrow(true);
+  Mark();
+  kvhost::FailNextAllocation(AllocKind::Object, 1, 1);  // the deformer is made, the Extrude not
+
+  Press(arrow, ARROW_MAKE_WRAP);
+
+  ExpectOneGroup();
+  EXPECT_EQ(NewObjects(), 0);
+  EXPECT_EQ(TopObjects(doc), (std::vector<KvNode*>{arrow, path}));
+  EXPECT_TRUE(Children(arrow).empty());
+  ExpectNaturalInterpolation(arrow);
+  EXPECT_EQ(LastRecords(), Records{Change(arrow)});
+  ExpectUndoRedoExact(before);
+}
+
 KV_INSTANTIATE_FLAVOURS(MakeWrapTest);
 
 }  // namespace
