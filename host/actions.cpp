@@ -1,4 +1,5 @@
 // The user's actions as the host performs them, and the host's reset.
+#include "files.h"
 #include "host.h"
 
 namespace kvhost {
@@ -93,6 +94,7 @@ void ResetHost() {
   FreeLeakedContainers();
   ClearAllocationFaults();
   ResetObjectFaults();
+  ResetFileServices();  // scripted dialogs and file faults of an earlier test
   ResetAllocationCounters();
   ResetTables();
 }

@@ -20,6 +20,7 @@ struct KvFile {
   std::int32_t mode = 0;       // 1 read, 2 write
   bool bigEndian = true;
   std::int32_t error = kvhost::kFileOk;
+  std::int64_t readLength = -1;  // a file opened for reading does not change length
 };
 
 namespace kvhost {
@@ -173,7 +174,10 @@ bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t err
     f->stream = std::fopen(f->name.c_str(), mode == kModeRead ? "rb" : "wb");
     if (!f->stream) why = std::strerror(errno);
   }
-  if (f->stream) return true;
+  if (f->stream) {
+    f->readLength = mode == kModeRead ? StreamLength(f->stream) : -1;
+    return true;
+  }
 
   f->error = kFileErrorOpen;
   if (errorDialog != kIgnoreOpen) {
@@ -240,7 +244,8 @@ bool BfReadString(KvFile* f, KvString** out) {
   }
   // The length comes from the file: believe it only as far as the file reaches, so that
   // a damaged length never reserves memory for bytes that are not there.
-  std::int64_t left = StreamLength(f->stream) - std::ftell(f->stream);
+  const std::int64_t length = f->readLength >= 0 ? f->readLength : StreamLength(f->stream);
+  std::int64_t left = length - std::ftell(f->stream);
   if (n > left) {
     return Fail(f, kFileErrorFileEnd, "reading a string: length " + std::to_string(n) +
                                           " is more than the " + std::to_string(left) +

@@ -1,0 +1,165 @@
+// libFuzzer target: arbitrary bytes as a preset file, read by the module's own preset
+// reader through the stand-in host's file object, with the module linked in-process.
+//
+// Every input must leave the host's live allocations where they were, and no string read
+// may reserve more bytes than the file holds (a length field is input like any other). An
+// input the reader accepts must survive being written back and read again unchanged.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "arrow_presets.h"
+#include "files.h"
+#include "host.h"
+
+extern "C" Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third);
+extern "C" KvModuleRecord g_maxon;
+
+namespace {
+
+// The host's error log grows with every failed read; a fresh host now and then keeps the
+// fuzzer's memory flat.
+constexpr int kInputsPerHost = 4096;
+
+enum class Kind { Float, Bool, Int32, String };
+struct PresetParameter {
+  Int32 id;
+  Kind kind;
+};
+
+// What a preset carries: item 4 and items 5 to 29.
+constexpr PresetParameter kPresetParameters[] = {
+    {ARROW_PRESET_NAME, Kind::String},       {ARROW_HEAD_LENGTH, Kind::Float},
+    {ARROW_HEAD_WIDTH, Kind::Float},         {ARROW_HEAD_SWEEP, Kind::Float},
+    {ARROW_CHEVRON_HEAD, Kind::Bool},        {ARROW_CHEVRON_SQUARE_ENDS, Kind::Bool},
+    {ARROW_CHEVRON_THICKNESS, Kind::Float},  {ARROW_DOUBLE, Kind::Bool},
+    {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float}, {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float},
+    {ARROW_SHAFT, Kind::Bool},               {ARROW_SHAFT_LENGTH, Kind::Float},
+    {ARROW_SHAFT_WIDTH, Kind::Float},        {ARROW_TAIL_NOTCH, Kind::Float},
+    {ARROW_TAPER_HEAD, Kind::Float},         {ARROW_TAPER_TAIL, Kind::Float},
+    {ARROW_FLETCHING, Kind::Bool},           {ARROW_FLETCHING_LENGTH, Kind::Float},
+    {ARROW_FLETCHING_HEIGHT, Kind::Float},   {ARROW_FLETCHING_SWEEP, Kind::Float},
+    {PRIM_PLANE, Kind::Int32},               {PRIM_REVERSE, Kind::Bool},
+    {SPLINEOBJECT_INTERPOLATION, Kind::Int32}, {SPLINEOBJECT_SUB, Kind::Int32},
+    {SPLINEOBJECT_ANGLE, Kind::Float},       {SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float},
+};
+
+[[noreturn]] void Fault(const char* what) {
+  std::fprintf(stderr, "preset_fuzzer: %s\n", what);
+  std::abort();
+}
+
+// The module started in-process, and two scratch files of this process.
+struct Harness {
+  Harness() {
+    const std::string pid = std::to_string(::getpid());
+    input = "/tmp/kv_preset_fuzz_" + pid + ".kvp";
+    rewritten = "/tmp/kv_preset_fuzz_" + pid + "_rewritten.kvp";
+    StartHost();
+  }
+  ~Harness() {
+    StopHost();
+    std::remove(input.c_str());
+    std::remove(rewritten.c_str());
+  }
+
+  void StartHost() {
+    kvhost::ResetHost();
+    std::string error;
+    // The module's path: beside the repository's res/ folder, so that it starts fully.
+    module = kvhost::Module::InProcess(c4d_main, &g_maxon, KEELVANE_SOURCE_DIR "/keelvane", &error);
+    if (module == nullptr) Fault(error.c_str());
+    if (!module->Start()) Fault("the module did not start");
+  }
+  void StopHost() {
+    module.reset();
+    kvhost::ResetHost();
+  }
+
+  std::unique_ptr<kvhost::Module> module;
+  std::string input;
+  std::string rewritten;
+  int inputs = 0;
+};
+
+bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && written;
+}
+
+// Reads the preset at path into scratch; false when it cannot be opened or read.
+bool ReadPreset(const std::string& path, BaseContainer& scratch) {
+  BaseFile* file = BaseFile::Alloc();
+  if (file == nullptr) Fault("no file object");
+  bool read = false;
+  if (file->Open(Filename(path.c_str()), FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA)) {
+    read = ReadPresetFile(file, scratch);
+  }
+  BaseFile::Free(file);
+  return read;
+}
+
+void WritePreset(const std::string& path, const BaseContainer& bc) {
+  BaseFile* file = BaseFile::Alloc();
+  if (file == nullptr) Fault("no file object");
+  if (!file->Open(Filename(path.c_str()), FILEOPEN::WRITE, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA)) {
+    Fault("cannot open the rewritten preset");
+  }
+  WritePresetFile(file, bc);
+  BaseFile::Free(file);
+}
+
+bool SameFloat(Float a, Float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+bool SameValues(const BaseContainer& a, const BaseContainer& b) {
+  for (const PresetParameter& p : kPresetParameters) {
+    bool same = true;
+    switch (p.kind) {
+      case Kind::Float: same = SameFloat(a.GetFloat(p.id), b.GetFloat(p.id)); break;
+      case Kind::Bool: same = a.GetBool(p.id) == b.GetBool(p.id); break;
+      case Kind::Int32: same = a.GetInt32(p.id) == b.GetInt32(p.id); break;
+      case Kind::String: same = a.GetString(p.id) == b.GetString(p.id); break;
+    }
+    if (!same) {
+      std::fprintf(stderr, "preset_fuzzer: parameter %d differs after the rewrite\n", p.id);
+      return false;
+    }
+  }
+  return true;
+}
+
+void FuzzOne(Harness& h, const uint8_t* data, size_t size) {
+  if (!WriteInput(h.input, data, size)) Fault("cannot write the input file");
+  BaseContainer scratch;
+  if (!ReadPreset(h.input, scratch)) return;
+  WritePreset(h.rewritten, scratch);
+  BaseContainer again;
+  if (!ReadPreset(h.rewritten, again)) Fault("a rewritten preset does not read back");
+  if (!SameValues(scratch, again)) Fault("a rewritten preset reads back different values");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Harness harness;
+  if (++harness.inputs % kInputsPerHost == 0) {
+    harness.StopHost();
+    harness.StartHost();
+  }
+  const std::int64_t live = kvhost::LiveAllocations();
+  kvhost::ResetLargestStringReservation();
+  FuzzOne(harness, data, size);
+  if (kvhost::LiveAllocations() != live) Fault("host allocations leaked");
+  // The rewritten file may be longer than the input (a missing end marker is added).
+  if (kvhost::LargestStringReservation() > static_cast<std::int64_t>(size) + 200) {
+    Fault("a string read reserved more bytes than the file holds");
+  }
+  return 0;
+}

@@ -1,0 +1,294 @@
+// Shared by the preset tests: a scratch folder per test, the preset buttons pressed with
+// scripted dialog answers, and preset files crafted byte by byte.
+#pragma once
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files.h"
+#include "host_services.h"
+#include "module_fixture.h"
+
+namespace kvtest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Host numbers the preset tests use: the spline settings and primitive settings in every
+// preset, the update message and the change record.
+constexpr std::int32_t kSplineInterpolation = 1001;
+constexpr std::int32_t kSplineSub = 1003;
+constexpr std::int32_t kSplineAngle = 1004;
+constexpr std::int32_t kSplineMaximumLength = 1005;
+constexpr std::int32_t kPrimPlane = 2300;
+constexpr std::int32_t kPrimReverse = 2301;
+constexpr std::int32_t kMsgUpdate = 5;
+constexpr std::int32_t kUndoChange = 40;
+
+inline Bytes ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count) {
+  if (offset >= bytes.size()) return {};
+  count = std::min(count, bytes.size() - offset);
+  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+               bytes.begin() + static_cast<std::ptrdiff_t>(offset + count));
+}
+
+// Big-endian items, appended one after the other.
+struct PresetBytes {
+  PresetBytes& I32(std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(v >> shift));
+    return *this;
+  }
+  PresetBytes& F32(float v) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return I32(bits);
+  }
+  PresetBytes& Byte(std::uint8_t v) {
+    bytes.push_back(v);
+    return *this;
+  }
+  // Length (text bytes + 1), the text, the zero byte.
+  PresetBytes& Str(std::string_view text) {
+    I32(static_cast<std::uint32_t>(text.size() + 1));
+    return Raw(text).Byte(0);
+  }
+  PresetBytes& Raw(std::string_view raw) {
+    bytes.insert(bytes.end(), raw.begin(), raw.end());
+    return *this;
+  }
+  Bytes bytes;
+};
+
+// One preset value: a float, a bool (its byte in the file) or an int32.
+enum class Kind { Float, Bool, Int };
+struct Item {
+  std::int32_t id;
+  Kind kind;
+  double value;
+};
+using Items = std::vector<Item>;
+
+// Items 5 to 29 in file order, at the values a reset object has.
+inline Items DefaultItems() {
+  return {
+      {ARROW_HEAD_LENGTH, Kind::Float, 100},        {ARROW_HEAD_WIDTH, Kind::Float, 50},
+      {ARROW_HEAD_SWEEP, Kind::Float, 0},           {ARROW_CHEVRON_HEAD, Kind::Bool, 0},
+      {ARROW_CHEVRON_SQUARE_ENDS, Kind::Bool, 0},   {ARROW_CHEVRON_THICKNESS, Kind::Float, 50},
+      {ARROW_DOUBLE, Kind::Bool, 0},                {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, 400},
+      {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float, 100}, {ARROW_SHAFT, Kind::Bool, 1},
+      {ARROW_SHAFT_LENGTH, Kind::Float, 400},       {ARROW_SHAFT_WIDTH, Kind::Float, 100},
+      {ARROW_TAIL_NOTCH, Kind::Float, 0},           {ARROW_TAPER_HEAD, Kind::Float, 0},
+      {ARROW_TAPER_TAIL, Kind::Float, 0},           {ARROW_FLETCHING, Kind::Bool, 0},
+      {ARROW_FLETCHING_LENGTH, Kind::Float, 100},   {ARROW_FLETCHING_HEIGHT, Kind::Float, 50},
+      {ARROW_FLETCHING_SWEEP, Kind::Float, 50},     {kPrimPlane, Kind::Int, 0},
+      {kPrimReverse, Kind::Bool, 0},                {kSplineInterpolation, Kind::Int, 3},
+      {kSplineSub, Kind::Int, 8},             {kSplineAngle, Kind::Float, 0.08726646259971647},
+      {kSplineMaximumLength, Kind::Float, 5},
+  };
+}
+
+// Every item away from its default and from its neighbours, floats not representable in
+// single precision, so that a value read into the wrong item or kept unnarrowed shows.
+inline Items DistinctItems() {
+  Items items = DefaultItems();
+  double f = 10.1;
+  for (Item& item : items) {
+    if (item.kind == Kind::Float) item.value = (f += 1.37);
+    if (item.kind == Kind::Bool) item.value = item.value != 0 ? 0 : 1;
+  }
+  for (Item& item : items) {
+    if (item.id == kPrimPlane) item.value = 2;
+    if (item.id == kSplineInterpolation) item.value = 1;
+    if (item.id == kSplineSub) item.value = -17;
+  }
+  return items;
+}
+
+inline Item& At(Items& items, std::int32_t id) {
+  for (Item& item : items) {
+    if (item.id == id) return item;
+  }
+  ADD_FAILURE() << "no preset item " << id;
+  return items.front();
+}
+
+inline bool IsDoubleArrowItem(std::int32_t id) {
+  return id == ARROW_DOUBLE || id == ARROW_DOUBLE_SHAFT_LENGTH || id == ARROW_DOUBLE_SHAFT_WIDTH;
+}
+
+inline bool HasDoubleArrowItems(const std::string& version) {
+  return version == "# Version 1.2" || version == "# Version 1.3";
+}
+
+// A preset file as the format lays it out for version: items 11 to 13 only in the layout
+// of versions 1.2 and 1.3.
+struct PresetFile {
+  explicit PresetFile(Items items = DefaultItems(), std::string name = "",
+                      std::string version = "# Version 1.3")
+      : version(std::move(version)), name(std::move(name)), items(std::move(items)) {}
+
+  std::string version;
+  std::string name;
+  Items items;
+  bool endMarker = true;
+
+  Bytes Build() const {
+    PresetBytes b;
+    b.Str("# Keelvane preset file").Str(version).Str("# Start of parameters").Str(name);
+    for (const Item& item : items) {
+      if (IsDoubleArrowItem(item.id) && !HasDoubleArrowItems(version)) continue;
+      if (item.kind == Kind::Float) b.F32(static_cast<float>(item.value));
+      if (item.kind == Kind::Bool) b.Byte(static_cast<std::uint8_t>(item.value));
+      if (item.kind == Kind::Int) b.I32(static_cast<std::uint32_t>(static_cast<std::int32_t>(item.value)));
+    }
+    if (endMarker) b.Str("# End of parameters");
+    return b.bytes;
+  }
+};
+
+// Offsets in a file with the standard header, version 1.3 and start marker.
+constexpr std::size_t kHeaderSize = 4 + 22 + 1;
+constexpr std::size_t kNameOffset = kHeaderSize + 18 + 26;
+
+// Puts the items on the node's container as the object holds them (floats unnarrowed).
+inline void SetItems(KvNode* node, const Items& items) {
+  for (const Item& item : items) {
+    kvhost::Value v;
+    if (item.kind == Kind::Float) v = item.value;
+    if (item.kind == Kind::Bool) v = item.value != 0;
+    if (item.kind == Kind::Int) v = static_cast<std::int32_t>(item.value);
+    kvhost::SetParameterRaw(kvhost::Container(node), item.id, v);
+  }
+}
+
+// The node holds each item as a load gives it back: floats as their nearest
+// single-precision value, bools and ints exactly.
+inline void ExpectItems(KvNode* node, const Items& items) {
+  for (const Item& item : items) {
+    SCOPED_TRACE("parameter " + std::to_string(item.id));
+    switch (item.kind) {
+      case Kind::Float:
+        EXPECT_EQ(Float(node, item.id), double(float(item.value)));
+        break;
+      case Kind::Bool:
+        EXPECT_EQ(Bool(node, item.id), item.value != 0);
+        break;
+      case Kind::Int:
+        EXPECT_EQ(Int(node, item.id), static_cast<std::int32_t>(item.value));
+        break;
+    }
+  }
+}
+
+// Every parameter of the node, rendered as text, for before/after comparisons.
+inline std::map<std::int32_t, std::string> Snapshot(KvNode* node) {
+  std::map<std::int32_t, std::string> out;
+  const KvContainer* c = kvhost::Container(node);
+  for (std::int32_t id : kvhost::ParameterIds(c)) {
+    const auto v = kvhost::GetParameter(c, id);
+    if (!v) continue;
+    char text[128] = "";
+    if (const auto* i = std::get_if<std::int32_t>(&*v)) std::snprintf(text, sizeof text, "int %d", *i);
+    if (const auto* d = std::get_if<double>(&*v)) std::snprintf(text, sizeof text, "float %.17g", *d);
+    if (const auto* b = std::get_if<bool>(&*v)) std::snprintf(text, sizeof text, "bool %d", *b ? 1 : 0);
+    if (const auto* p = std::get_if<KvVector>(&*v)) std::snprintf(text, sizeof text, "vector %g %g %g", p->x, p->y, p->z);
+    out[id] = text;
+    if (std::holds_alternative<std::string>(*v)) out[id] = "string '" + std::get<std::string>(*v) + "'";
+    if (const auto* l = std::get_if<KvNode*>(&*v)) {
+      out[id] = *l ? "link #" + std::to_string(kvhost::ObjectSerial(*l)) : "link none";
+    }
+  }
+  return out;
+}
+
+// The folder and file part the last file dialog was shown with.
+inline std::string LastDialogStart() {
+  const auto& shown = kvhost::ShownDialogs();
+  return shown.empty() ? std::string("<no dialog>") : shown.back().startPath;
+}
+
+// Where a preset dialog starting in folder is shown.
+inline std::string DialogStart(const std::filesystem::path& folder) {
+  return kvhost::JoinPath(folder.string(), "*.kvp");
+}
+
+// The arrow module with a scratch folder for preset files and a clean dialog script.
+class PresetTest : public ModuleTest {
+ protected:
+  void SetUp() override {
+    ModuleTest::SetUp();
+    kvhost::ResetFileServices();
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+    test += std::string("_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : test) {
+      if (c == '/') c = '_';
+    }
+    dir = std::filesystem::temp_directory_path() / ("kv_presets_" + test + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override {
+    kvhost::ResetFileServices();
+    ModuleTest::TearDown();
+    std::filesystem::remove_all(dir);
+  }
+
+  std::string PathIn(const std::string& file) const { return (dir / file).string(); }
+
+  // The save button, the user naming path.
+  void Save(KvNode* arrow, const std::string& path) {
+    kvhost::QueueDialogAnswer(path);
+    kvhost::PressButton(arrow, ARROW_PRESET_SAVE);
+  }
+
+  // The load button, the user picking path. True when the module followed the load with
+  // its update message, that is, when it counted the load as done.
+  bool Load(KvNode* arrow, const std::string& path) {
+    kvhost::QueueDialogAnswer(path);
+    return PressAndCountUpdates(arrow, ARROW_PRESET_LOAD) > 0;
+  }
+
+  // Update messages (5) the module sent to the arrow while the button was pressed.
+  int PressAndCountUpdates(KvNode* arrow, std::int32_t button) {
+    const std::size_t before = kvhost::MessageLog(arrow).size();
+    kvhost::PressButton(arrow, button);
+    int updates = 0;
+    const auto& log = kvhost::MessageLog(arrow);
+    for (std::size_t i = before; i < log.size(); ++i) {
+      if (log[i].type == kMsgUpdate && log[i].sender == kvhost::MessageSender::Module) ++updates;
+    }
+    return updates;
+  }
+
+  // The bytes of a preset saved from arrow.
+  Bytes Saved(KvNode* arrow) {
+    const std::string path = PathIn("saved.kvp");
+    Save(arrow, path);
+    return ReadBytes(path);
+  }
+
+  std::filesystem::path dir;
+};
+
+}  // namespace kvtest
