@@ -11,7 +11,7 @@ build:
 	cmake --build --preset default -j $(JOBS)
 
 run: setup build
-	./build/bin/arrow-outline
+	./build/bin/keelvane outline --output arrow.svg --format svg && ./build/bin/keelvane outline
 
 test: setup build
 	ctest --preset default -j $(JOBS)

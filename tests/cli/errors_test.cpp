@@ -1,0 +1,126 @@
+// Wrong input and failed operations: the exit status tells which, stderr names the
+// input and what is wrong, and no output file is left behind, whole or partial.
+#include "cli_runner.h"
+
+namespace kvcli {
+namespace {
+
+bool Mentions(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(InputErrors, NameTheParameterAndTheValueAndExitWith2) {
+  struct Case {
+    const char* set;
+    std::vector<std::string> mentioned;
+  };
+  const std::vector<Case> cases{
+      {"ARROW_NO_SUCH=1", {"unknown parameter", "ARROW_NO_SUCH"}},
+      {"99999=1", {"unknown parameter", "99999"}},
+      {"ARROW_SHAFT=maybe", {"ARROW_SHAFT", "'maybe'", "bool"}},
+      {"ARROW_SHAFT=", {"ARROW_SHAFT", "bool"}},
+      {"ARROW_HEAD_LENGTH=12x", {"ARROW_HEAD_LENGTH", "'12x'", "float"}},
+      {"ARROW_HEAD_LENGTH=nan", {"ARROW_HEAD_LENGTH", "'nan'"}},
+      {"SPLINEOBJECT_SUB=1.5", {"SPLINEOBJECT_SUB", "'1.5'", "int32"}},
+      {"PRIM_PLANE=99999999999", {"PRIM_PLANE", "99999999999"}},
+      {"ARROW_RESET=1", {"ARROW_RESET", "button"}},
+      {"ARROW_MAKE_EXTRUDE=on", {"ARROW_MAKE_EXTRUDE", "button"}},
+      {"ARROW_CLONE_SPLINE=path", {"ARROW_CLONE_SPLINE", "path"}},
+      {"ARROW_HEAD_LENGTH", {"NAME=VALUE"}},
+  };
+  for (const Case& c : cases) {
+    const Result r = Keelvane({"outline", "--set", c.set});
+    EXPECT_EQ(r.status, 2) << c.set;
+    EXPECT_TRUE(r.out.empty()) << c.set << ": " << r.out;
+    for (const std::string& part : c.mentioned) {
+      EXPECT_TRUE(Mentions(r.err, part)) << c.set << ": " << r.err;
+    }
+  }
+}
+
+TEST(InputErrors, AStringTakesTheWholeTextAfterTheEqualsSign) {
+  TempDir dir;
+  const Result save = Keelvane({"preset", "save", "--output", (dir / "p").string(), "--set",
+                           "ARROW_PRESET_NAME=a=b c"});
+  ASSERT_EQ(save.status, 0) << save.err;
+  const Result show = Keelvane({"preset", "show", (dir / "p.kvp").string(), "--format", "json"});
+  EXPECT_EQ(nlohmann::json::parse(show.out)["ARROW_PRESET_NAME"], "a=b c");
+}
+
+TEST(InputErrors, UsageErrorsExitWith2) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {},
+           {"frobnicate"},
+           {"outline", "--format", "png"},
+           {"outline", "--set", "ARROW_SHAFT=on", "ARROW_DOUBLE=on"},
+           {"preset", "save"},
+           {"preset", "show"},
+           {"gallery"}}) {
+    const Result r = Keelvane(args);
+    EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.err;
+    EXPECT_FALSE(r.err.empty());
+  }
+  EXPECT_EQ(Keelvane({"--help"}).status, 0);
+}
+
+TEST(OutputFiles, AreNotWrittenWhenTheInputIsWrong) {
+  TempDir dir;
+  for (const char* format : {"json", "svg"}) {
+    const std::string out = (dir / (std::string("a.") + format)).string();
+    const Result r = Keelvane({"outline", "--format", format, "--output", out, "--set", "ARROW_SHAFT=2"});
+    EXPECT_EQ(r.status, 2);
+  }
+  const Result gallery = Keelvane({"gallery", "--output", (dir / "g.svg").string(), "--columns", "0"});
+  EXPECT_EQ(gallery.status, 2);
+  EXPECT_TRUE(dir.Entries().empty()) << ::testing::PrintToString(dir.Entries());
+}
+
+TEST(OutputFiles, AnExistingFileIsKeptWholeWhenACommandFails) {
+  TempDir dir;
+  WriteFile(dir / "a.json", "previous");
+  const Result bad = Keelvane({"outline", "--format", "json", "--output", (dir / "a.json").string(),
+                          "--preset", (dir / "missing.kvp").string()});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(ReadFile(dir / "a.json"), "previous");
+  const Result good = Keelvane({"outline", "--format", "json", "--output", (dir / "a.json").string()});
+  ASSERT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(nlohmann::json::parse(ReadFile(dir / "a.json"))["points"].size(), 7u);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.json"});
+}
+
+TEST(FailedOperations, AnUnwritableOutputExitsWith1) {
+  const Result r = Keelvane({"outline", "--output", "/nonexistent-folder/a.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Mentions(r.err, "/nonexistent-folder/a.txt")) << r.err;
+  const Result save = Keelvane({"preset", "save", "--output", "/nonexistent-folder/a"});
+  EXPECT_EQ(save.status, 1);
+  EXPECT_TRUE(Mentions(save.err, "/nonexistent-folder")) << save.err;
+}
+
+TEST(FailedOperations, AMissingPresetExitsWith1AndSaysSo) {
+  TempDir dir;
+  const std::string missing = (dir / "missing.kvp").string();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"preset", "show", missing},
+        std::vector<std::string>{"outline", "--preset", missing}}) {
+    const Result r = Keelvane(args);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_TRUE(Mentions(r.err, missing)) << r.err;
+    EXPECT_TRUE(Mentions(r.err, "no such file")) << r.err;
+  }
+}
+
+TEST(FailedOperations, APresetCutShortIsRefusedWithWhatTheHostReported) {
+  TempDir dir;
+  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "whole").string()}).status, 0);
+  const std::string whole = ReadFile(dir / "whole.kvp");
+  WriteFile(dir / "short.kvp", whole.substr(0, 100));
+  const Result r = Keelvane({"preset", "show", (dir / "short.kvp").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Mentions(r.err, "short.kvp")) << r.err;
+  EXPECT_TRUE(Mentions(r.err, "host:")) << r.err;
+}
+
+}  // namespace
+}  // namespace kvcli

@@ -1,0 +1,57 @@
+// keelvane: drives the arrow module through the stand-in host from the command line.
+// Exit status: 0 ok, 1 a failed operation, 2 a usage or input error.
+#include <iostream>
+
+#include "commands.h"
+#include "tool_error.h"
+
+int main(int argc, char** argv) {
+  using namespace kvtool;
+  CLI::App app{
+      "keelvane: loads the arrow module from its plug-in folder into the stand-in host and "
+      "drives arrow objects as a user would (menu, edits, buttons, file dialogs).\n"
+      "NAME=VALUE edits name a parameter by code name (ARROW_HEAD_LENGTH, PRIM_PLANE, ...) "
+      "or id; bools are on/off/true/false/1/0; numbers are decimal and stored as given "
+      "(fractions for tapers, radians for SPLINEOBJECT_ANGLE).\n"
+      "Exit status: 0 ok, 1 a failed operation, 2 a usage or input error.",
+      "keelvane"};
+  app.fallthrough();
+  app.require_subcommand(1);
+  ToolOptions options;
+  app.add_option("--plugin", options.plugin,
+                 "plug-in folder holding the module, res/ and presets/ (default: "
+                 "$KEELVANE_PLUGIN, else <bindir>/../plugins/win/keelvane)");
+
+  std::vector<Command> commands;
+  AddOutlineCommand(app, commands);
+  AddPresetCommands(app, commands);
+  AddParamsCommand(app, commands);
+  AddGalleryCommand(app, commands);
+  AddSceneCommand(app, commands);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kStatusBadInput;
+  }
+
+  for (const Command& command : commands) {
+    if (!command.app->parsed()) continue;
+    try {
+      return command.run(options);
+    } catch (const ToolError& e) {
+      std::cerr << "keelvane " << command.name << ": " << e.what() << "\n";
+      return e.status;
+    } catch (const std::exception& e) {
+      std::cerr << "keelvane " << command.name << ": " << e.what() << "\n";
+      return kStatusFailed;
+    }
+  }
+  std::cerr << app.help();
+  return kStatusBadInput;
+}

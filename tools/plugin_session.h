@@ -1,0 +1,97 @@
+// The real module loaded from its plug-in folder into the stand-in host, with one
+// document, as every command of the tool uses it: arrows created from the menu, values
+// set as the user's edits, presets saved and loaded through the object's buttons and
+// their file dialogs, outlines taken from the object's contour.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host.h"
+#include "module.h"
+#include "outline_formats.h"
+#include "resources.h"
+#include "value_parsing.h"
+
+namespace kvtool {
+
+constexpr std::int32_t kArrowType = 1025060;
+// The module file in a plug-in folder, as the build names it.
+constexpr const char* kModuleFileName = KEELVANE_MODULE_FILE_NAME;
+
+// The host's spline and primitive parameters that the arrow shows.
+constexpr std::int32_t kSplineInterpolation = 1001;  // SPLINEOBJECT_INTERPOLATION
+constexpr std::int32_t kSplineClosed = 1002;         // SPLINEOBJECT_CLOSED (on splines)
+constexpr std::int32_t kSplineSub = 1003;            // SPLINEOBJECT_SUB
+constexpr std::int32_t kSplineAngle = 1004;          // SPLINEOBJECT_ANGLE
+constexpr std::int32_t kSplineMaximumLength = 1005;  // SPLINEOBJECT_MAXIMUMLENGTH
+constexpr std::int32_t kPrimPlane = 2300;            // PRIM_PLANE
+constexpr std::int32_t kPrimReverse = 2301;          // PRIM_REVERSE
+
+// The plug-in folder to load: option (from --plugin) if given, else the environment
+// variable KEELVANE_PLUGIN, else <bindir>/../plugins/win/keelvane beside the tool.
+std::filesystem::path ChoosePluginFolder(const std::string& option);
+
+class PluginSession {
+ public:
+  // Loads and starts the module of folder. Throws a ToolError (status 1) naming the
+  // folder and what went wrong.
+  explicit PluginSession(const std::filesystem::path& folder);
+  ~PluginSession();
+  PluginSession(const PluginSession&) = delete;
+  PluginSession& operator=(const PluginSession&) = delete;
+
+  KvDocument* Document() const { return doc_; }
+  // The arrow's description as the module's resources give it.
+  const kvhost::Description& ArrowDescription() const { return *description_; }
+
+  // A new arrow created from the menu, with its defaults. Throws (status 1) on failure.
+  KvNode* NewArrow();
+  // The arrow parameter named by code name or numeric id.
+  std::optional<ParameterRef> ArrowParameter(std::string_view name) const;
+  // The parameter of a host object type given by its numeric id.
+  static std::optional<ParameterRef> HostParameter(std::int32_t objectType, std::string_view id);
+  // Lookup for the parameters of node (arrow or host object).
+  ParameterLookup LookupFor(const KvNode* node) const;
+
+  // Parses every NAME=VALUE for an arrow; the first bad one throws (status 2).
+  std::vector<Edit> ParseArrowEdits(const std::vector<std::string>& texts) const;
+  // The user's edit of one parameter.
+  void Apply(KvNode* node, const Edit& edit);
+
+  // Presses the load button with the file dialog answered with file. Throws (status 1)
+  // when the module did not load it, with what the host reported.
+  void LoadPreset(KvNode* arrow, const std::string& file);
+  // Presses the save button with the file dialog answered with file; returns the path
+  // the module wrote (with its suffix rule applied). The file appears completely or not
+  // at all. Throws (status 1) when nothing was written.
+  std::string SavePreset(KvNode* arrow, const std::string& file);
+
+  // The arrow's contour as the host receives it. Throws (status 1) when there is none.
+  Outline Contour(KvNode* arrow);
+
+  // Errors the host reported since the last call.
+  std::vector<std::string> TakeHostErrors();
+  // Writes the errors not yet taken to stderr as warnings.
+  void WarnAboutHostErrors();
+
+ private:
+  std::filesystem::path folder_;
+  std::unique_ptr<kvhost::Module> module_;
+  kvhost::ResourceFolder resources_;
+  const kvhost::Description* description_ = nullptr;
+  KvDocument* doc_ = nullptr;
+  std::size_t hostErrorsTaken_ = 0;
+};
+
+// Typed reads of a node's live parameters; nullopt when absent or of another type.
+std::optional<double> FloatParameter(KvNode* node, std::int32_t id);
+std::optional<std::int32_t> IntParameter(KvNode* node, std::int32_t id);
+std::optional<bool> BoolParameter(KvNode* node, std::int32_t id);
+
+}  // namespace kvtool

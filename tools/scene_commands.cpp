@@ -1,0 +1,144 @@
+// The scene commands that change the document, each as the user does it in the host.
+#include "scene_script.h"
+#include "tool_error.h"
+
+namespace kvtool {
+namespace {
+
+[[noreturn]] void Wrong(const std::string& what) { throw ToolError(kStatusBadInput, what); }
+
+void Expect(bool ok, const char* usage) {
+  if (!ok) Wrong(std::string("usage: ") + usage);
+}
+
+std::int32_t TypeNamed(const std::string& word) {
+  if (word == "extrude") return 5116;
+  if (word == "cloner") return 1018544;
+  if (word == "splinewrap") return 1019221;
+  if (word == "spline") return 5101;
+  if (word == "null") return 5140;
+  if (word == "arrow") return kArrowType;
+  if (const auto number = ParseInt32(word)) return *number;
+  Wrong("unknown object type '" + word + "' (extrude, cloner, splinewrap, spline, null, or a number)");
+}
+
+// True when target is root or lies anywhere below it.
+bool Holds(KvNode* root, const KvNode* target) {
+  if (root == target) return true;
+  for (KvNode* child : kvhost::Children(root)) {
+    if (Holds(child, target)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void SceneScript::Arrow(const Words& words) {
+  Expect(words.size() >= 2, "arrow NAME [NAME=VALUE...]");
+  CheckNewName(words[1]);
+  std::vector<Edit> edits;
+  const ParameterLookup lookup = [this](std::string_view n) { return session_.ArrowParameter(n); };
+  for (std::size_t i = 2; i < words.size(); ++i) edits.push_back(ParseEdit(words[i], lookup, Links()));
+  KvNode* arrow = session_.NewArrow();
+  Name(arrow, words[1]);
+  for (const Edit& edit : edits) session_.Apply(arrow, edit);
+}
+
+void SceneScript::Object(const Words& words) {
+  Expect(words.size() == 3, "object NAME TYPE");
+  CheckNewName(words[1]);
+  const std::int32_t type = TypeNamed(words[2]);
+  KvNode* node = kvhost::CreateObjectFromMenu(session_.Document(), type);
+  if (node == nullptr) {
+    Wrong("the host cannot create an object of type " + std::to_string(type) +
+          " (neither a host type nor a registered plug-in)");
+  }
+  Name(node, words[1]);
+}
+
+void SceneScript::Place(const Words& words) {
+  const char* usage = "place NAME under PARENT [first|last] | place NAME top [first|last]";
+  Expect(words.size() >= 3, usage);
+  KvNode* node = InDocument(words[1]);
+  KvNode* parent = nullptr;
+  std::size_t next = 3;
+  if (words[2] == "under") {
+    Expect(words.size() >= 4, usage);
+    parent = InDocument(words[3]);
+    next = 4;
+    if (Holds(node, parent)) {
+      Wrong("'" + words[1] + "' cannot go under itself or an object inside it");
+    }
+  } else if (words[2] != "top") {
+    Wrong(std::string("usage: ") + usage);
+  }
+  kvhost::Position where = kvhost::Position::First;
+  if (words.size() > next) {
+    Expect(words.size() == next + 1 && (words[next] == "first" || words[next] == "last"), usage);
+    if (words[next] == "last") where = kvhost::Position::Last;
+  }
+  kvhost::MoveObject(session_.Document(), node, parent, where);
+}
+
+void SceneScript::Set(const Words& words) {
+  Expect(words.size() >= 3, "set OBJECT NAME=VALUE...");
+  KvNode* node = InDocument(words[1]);
+  const ParameterLookup lookup = session_.LookupFor(node);
+  std::vector<Edit> edits;
+  for (std::size_t i = 2; i < words.size(); ++i) {
+    edits.push_back(ParseEdit(words[i], lookup, Links()));
+  }
+  for (const Edit& edit : edits) session_.Apply(node, edit);
+}
+
+void SceneScript::Press(const Words& words) {
+  Expect(words.size() == 3, "press OBJECT BUTTON");
+  KvNode* node = InDocument(words[1]);
+  if (kvhost::ObjectType(node) != kArrowType) {
+    Wrong("'" + words[1] + "' is a " + KindOfType(kvhost::ObjectType(node)) +
+          " and has no buttons of the arrow");
+  }
+  const auto button = session_.ArrowParameter(words[2]);
+  if (!button) Wrong("unknown button '" + words[2] + "'");
+  if (button->kind != ValueKind::Button) Wrong(button->name + " is not a button");
+  kvhost::PressButton(node, button->id);
+}
+
+void SceneScript::Dialog(const Words& words) {
+  Expect(words.size() == 2, "dialog PATH | dialog cancel");
+  if (words[1] == "cancel") {
+    kvhost::QueueDialogCancel();
+  } else {
+    kvhost::QueueDialogAnswer(words[1]);
+  }
+}
+
+void SceneScript::Plane(const Words& words) {
+  Expect(words.size() == 2, "plane XY|ZY|XZ");
+  const std::string& p = words[1];
+  std::int32_t plane = -1;
+  if (p == "XY" || p == "0") plane = 0;
+  if (p == "ZY" || p == "1") plane = 1;
+  if (p == "XZ" || p == "2") plane = 2;
+  if (plane < 0) Wrong("unknown plane '" + p + "' (XY, ZY or XZ)");
+  kvhost::SetSplinePlane(session_.Document(), plane);
+}
+
+void SceneScript::UndoRedo(const Words& words, bool undo) {
+  Expect(words.size() <= 2, undo ? "undo [N]" : "redo [N]");
+  int count = 1;
+  if (words.size() == 2) {
+    const auto n = ParseInt32(words[1]);
+    if (!n || *n < 1) Wrong("'" + words[1] + "' is not a count (1 or more)");
+    count = *n;
+  }
+  for (int i = 0; i < count; ++i) {
+    const bool done = undo ? kvhost::Undo(session_.Document()) : kvhost::Redo(session_.Document());
+    if (!done) {
+      Wrong(std::string("nothing to ") + (undo ? "undo" : "redo") + " after " + std::to_string(i) +
+            " of " + std::to_string(count) + " steps");
+    }
+  }
+}
+
+}  // namespace kvtool
