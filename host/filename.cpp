@@ -9,9 +9,15 @@
 namespace kvhost {
 namespace {
 
+// The host writes '/', which Windows accepts too; Windows paths may also hold '\'.
 constexpr char kSeparator = '/';
+#if defined(_WIN32)
+constexpr bool kBackslashSeparates = true;
+#else
+constexpr bool kBackslashSeparates = false;
+#endif
 
-bool IsSeparator(char c) { return c == kSeparator; }
+bool IsSeparator(char c) { return c == kSeparator || (kBackslashSeparates && c == '\\'); }
 
 std::size_t LastSeparator(std::string_view path) {
   for (std::size_t i = path.size(); i > 0; --i) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, test, benchmark and fuzz.
+# Installs every Debian package the project needs to build, test, benchmark and fuzz,
+# and to cross-build the Windows module and run its tests under Wine.
 # Idempotent: asks apt only for what is missing and runs `apt-get update` at most once.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libtiff-dev
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

@@ -22,7 +22,7 @@ void WriteOutput(const std::string& path, std::string_view text) {
   fs::path temp = target;
   temp += ".tmp-" + std::to_string(::getpid());
 
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  std::FILE* f = std::fopen(temp.string().c_str(), "wb");
   if (f == nullptr) {
     throw ToolError(kStatusFailed, "cannot write '" + path + "': " + std::strerror(errno));
   }

@@ -27,6 +27,20 @@ TEST_F(Bitmaps, TheIconIsAnArrowOnTransparent) {
   EXPECT_EQ(LiveAllocations(AllocKind::Bitmap), 0);
 }
 
+// Every platform's decoder gives the same pixels: red in the low byte, alpha in the high
+// byte, colours premultiplied by alpha.
+TEST_F(Bitmaps, TheIconsPixelsArePremultipliedRgba) {
+  KvBitmap* icon = bm->Load(Fn(std::string(KV_RES_DIR) + "/keelvane.tif"), 1.0);
+  ASSERT_NE(icon, nullptr);
+  auto pixel = [&](int x, int y) { return icon->rgba[static_cast<std::size_t>(y * 64 + x)]; };
+  EXPECT_EQ(pixel(32, 32), 0xFFE67828u) << "opaque blue body";
+  EXPECT_EQ(pixel(7, 32), 0xFFFFFFFFu) << "opaque white rim";
+  EXPECT_EQ(pixel(34, 10), 0x9F9F9F9Fu) << "partly covered rim at the head's corner";
+  EXPECT_EQ(pixel(57, 32), 0x60606060u) << "partly covered rim at the tip";
+  EXPECT_EQ(pixel(58, 32), 0x00000000u) << "beyond the tip";
+  bm->Free(icon);
+}
+
 TEST_F(Bitmaps, NameAloneIsLookedUpInTheLoadedResourceFolder) {
   KvResource* res = ResourceTable()->Load(Fn(KV_RES_DIR));
   ASSERT_NE(res, nullptr);

@@ -98,11 +98,11 @@ TEST_F(ResourceErrors, EachFaultIsNamedWithFileAndLine) {
       bool located = false;
       for (const char* file : {fault.file, "description/okeelvane.res", "symbols.h"}) {
         int line = LineOf(kvtest::ReadText(res / file), fault.lineOf);
-        if (line > 0) located |= error.find((res / file).string() + ":" + std::to_string(line) + ":") != std::string::npos;
+        if (line > 0) located |= error.find((res / file).make_preferred().string() + ":" + std::to_string(line) + ":") != std::string::npos;
       }
       EXPECT_TRUE(located) << error;
     } else {
-      EXPECT_NE(error.find((res / fault.file).string() + ":"), std::string::npos) << error;
+      EXPECT_NE(error.find((res / fault.file).make_preferred().string() + ":"), std::string::npos) << error;
     }
   }
 }
@@ -126,7 +126,7 @@ TEST_F(ResourceErrors, MissingFilesAndFolders) {
     fs::copy(KV_RES_DIR, res, fs::copy_options::recursive);
     fs::remove(res / file);
     EXPECT_FALSE(LoadResourceFolder(res, folder, error)) << file;
-    EXPECT_NE(error.find((res / file).string()), std::string::npos) << error;
+    EXPECT_NE(error.find((res / file).make_preferred().string()), std::string::npos) << error;
   }
   EXPECT_EQ(ResourceTable()->Load(nullptr), nullptr);
 }

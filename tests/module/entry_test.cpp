@@ -1,8 +1,7 @@
 // The module's entry point as the host drives it: action results, nested initialisation,
 // the version and path checks of each flavour, resources, registration and console lines.
-#include <dlfcn.h>
-
 #include "module_fixture.h"
+#include "module_loader.h"
 
 namespace {
 
@@ -170,16 +169,17 @@ TEST_P(EntryPoint, MissingIconStillRegistersTheObject) {
 }
 
 TEST_P(EntryPoint, ExportsNothingButTheThreeSymbols) {
-  void* library = dlopen(GetParam().modulePath, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(library, nullptr) << dlerror();
-  EXPECT_NE(dlsym(library, "c4d_main"), nullptr);
-  EXPECT_NE(dlsym(library, "g_maxon"), nullptr);
-  EXPECT_NE(dlsym(library, "g_CpuYieldDelegate"), nullptr);
+  std::string error;
+  void* library = kvhost::OpenLibrary(GetParam().modulePath, &error);
+  ASSERT_NE(library, nullptr) << error;
+  EXPECT_NE(kvhost::FindSymbol(library, "c4d_main"), nullptr);
+  EXPECT_NE(kvhost::FindSymbol(library, "g_maxon"), nullptr);
+  EXPECT_NE(kvhost::FindSymbol(library, "g_CpuYieldDelegate"), nullptr);
   for (const char* hidden : {"g_initCount", "g_pluginPath", "g_resource", "g_os",
                              "_Z11PluginStartv", "_Z17BuildArrowOutlineRK13ArrowSettings"}) {
-    EXPECT_EQ(dlsym(library, hidden), nullptr) << hidden;
+    EXPECT_EQ(kvhost::FindSymbol(library, hidden), nullptr) << hidden;
   }
-  dlclose(library);
+  kvhost::CloseLibrary(library);
 }
 
 KV_INSTANTIATE_FLAVOURS(EntryPoint);

@@ -222,15 +222,21 @@ inline std::map<std::int32_t, std::string> Snapshot(KvNode* node) {
   return out;
 }
 
+// Dialog start paths are compared with the platform's own separators: on Windows the
+// module's '/' joins and std::filesystem's '\' both occur.
+inline std::string NativeSeparators(const std::string& path) {
+  return std::filesystem::path(path).make_preferred().string();
+}
+
 // The folder and file part the last file dialog was shown with.
 inline std::string LastDialogStart() {
   const auto& shown = kvhost::ShownDialogs();
-  return shown.empty() ? std::string("<no dialog>") : shown.back().startPath;
+  return shown.empty() ? std::string("<no dialog>") : NativeSeparators(shown.back().startPath);
 }
 
 // Where a preset dialog starting in folder is shown.
 inline std::string DialogStart(const std::filesystem::path& folder) {
-  return kvhost::JoinPath(folder.string(), "*.kvp");
+  return NativeSeparators(kvhost::JoinPath(folder.string(), "*.kvp"));
 }
 
 // The arrow module with a scratch folder for preset files and a clean dialog script.

@@ -1,4 +1,4 @@
-// Shared-library loading for POSIX hosts (dlopen). A Windows branch belongs here too.
+// Shared-library loading for POSIX hosts (dlopen); the Windows build uses module_loader_windows.cpp.
 #include "module_loader.h"
 
 #include <dlfcn.h>

@@ -1,0 +1,40 @@
+# cmake -DOBJDUMP=<objdump> -DDLL=<file> -P check_dll.cmake
+# Fails unless DLL's export table names exactly c4d_main, g_CpuYieldDelegate and g_maxon
+# and every DLL it imports from is one that Windows itself provides.
+cmake_minimum_required(VERSION 3.25)
+set(expected_exports c4d_main g_CpuYieldDelegate g_maxon)
+set(system_dlls kernel32.dll msvcrt.dll ucrtbase.dll ntdll.dll user32.dll advapi32.dll)
+
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed (${status})")
+endif()
+
+# Export names follow the "[Ordinal/Name Pointer] Table" heading, one "[ n] name" a line.
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" table_start)
+if(table_start EQUAL -1)
+  message(FATAL_ERROR "${DLL} has no export table")
+endif()
+string(SUBSTRING "${dump}" ${table_start} -1 table)
+string(FIND "${table}" "\n\n" table_end)
+string(SUBSTRING "${table}" 0 ${table_end} table)
+string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+set(exports "")
+foreach(entry ${entries})
+  string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${entry}")
+  list(APPEND exports "${name}")
+endforeach()
+list(SORT exports)
+if(NOT exports STREQUAL expected_exports)
+  message(FATAL_ERROR "${DLL} exports [${exports}], expected [${expected_exports}]")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(entry ${imports})
+  string(REGEX REPLACE "^DLL Name: " "" dll "${entry}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll IN_LIST system_dlls AND NOT dll MATCHES "^api-ms-win-")
+    message(FATAL_ERROR "${DLL} imports ${dll}, which Windows does not provide")
+  endif()
+endforeach()
+message(STATUS "${DLL}: exports [${exports}], imports only system DLLs")
