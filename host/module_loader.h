@@ -1,5 +1,5 @@
 // The one platform-dependent piece of the host: opening a shared library, finding an
-// exported symbol, closing it again.
+// exported symbol, closing it again, and where the running program lives.
 #pragma once
 
 #include <string>
@@ -11,5 +11,7 @@ void* OpenLibrary(const std::string& path, std::string* error);
 // Address of the exported symbol, or null.
 void* FindSymbol(void* library, const char* name);
 void CloseLibrary(void* library);
+// The running program's own file (UTF-8); empty when the system does not say.
+std::string ExecutablePath();
 
 }  // namespace kvhost

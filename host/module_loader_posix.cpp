@@ -1,6 +1,8 @@
 // Shared-library loading for POSIX hosts (dlopen); the Windows build uses module_loader_windows.cpp.
 #include "module_loader.h"
 
+#include <filesystem>
+
 #include <dlfcn.h>
 
 namespace kvhost {
@@ -18,6 +20,12 @@ void* FindSymbol(void* library, const char* name) { return dlsym(library, name);
 
 void CloseLibrary(void* library) {
   if (library != nullptr) dlclose(library);
+}
+
+std::string ExecutablePath() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : exe.string();
 }
 
 }  // namespace kvhost

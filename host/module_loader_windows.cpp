@@ -57,4 +57,14 @@ void CloseLibrary(void* library) {
   if (library != nullptr) FreeLibrary(static_cast<HMODULE>(library));
 }
 
+std::string ExecutablePath() {
+  wchar_t wide[32768];
+  const DWORD length = GetModuleFileNameW(nullptr, wide, static_cast<DWORD>(sizeof(wide) / sizeof(wide[0])));
+  if (length == 0) return std::string();
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string path(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), path.data(), bytes, nullptr, nullptr);
+  return path;
+}
+
 }  // namespace kvhost

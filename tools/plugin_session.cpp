@@ -1,5 +1,7 @@
 #include "plugin_session.h"
 
+#include "module_loader.h"
+
 #include <cstdlib>
 #include <iostream>
 #include <system_error>
@@ -42,9 +44,8 @@ fs::path ChoosePluginFolder(const std::string& option) {
   if (const char* env = std::getenv("KEELVANE_PLUGIN"); env != nullptr && *env != '\0') {
     return fs::path(env);
   }
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  const fs::path bindir = ec ? fs::current_path() : exe.parent_path();
+  const std::string exe = kvhost::ExecutablePath();
+  const fs::path bindir = exe.empty() ? fs::current_path() : fs::path(exe).parent_path();
   return (bindir / ".." / "plugins" / "win" / "keelvane").lexically_normal();
 }
 
