@@ -76,11 +76,11 @@ std::vector<std::int32_t> ParameterIds(const KvContainer* c);
 
 // The parameters of a host object type that the module reads or writes, with their value
 // type (KV_VALUE_*), so that tools can set and print them by id. Empty for other types.
-struct ParameterSpec {
+struct HostParameterType {
   std::int32_t id;
   std::int32_t valueType;
 };
-std::vector<ParameterSpec> HostParameterTypes(std::int32_t objectType);
+std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType);
 
 // A spline's points (from its point tag) and count; empty when it has no point tag.
 std::vector<KvVector> SplinePoints(const KvNode* spline);

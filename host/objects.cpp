@@ -84,7 +84,7 @@ void FreeObject(KvNode* object) { FreeNode(object); }
 void FailNextSplineStorage() { g_nextSplineWithoutStorage = true; }
 void ResetObjectFaults() { g_nextSplineWithoutStorage = false; }
 
-std::vector<ParameterSpec> HostParameterTypes(std::int32_t objectType) {
+std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType) {
   switch (objectType) {
     case 5116:
       return {{2000, KV_VALUE_INT32}, {2001, KV_VALUE_INT32}, {2003, KV_VALUE_INT32},

@@ -114,9 +114,9 @@ std::optional<ParameterRef> PluginSession::HostParameter(std::int32_t objectType
                                                          std::string_view id) {
   const auto number = ParseInt32(id);
   if (!number) return std::nullopt;
-  for (const kvhost::ParameterSpec& spec : kvhost::HostParameterTypes(objectType)) {
-    if (spec.id == *number) {
-      return ParameterRef{spec.id, std::to_string(spec.id), KindOfHostValue(spec.valueType)};
+  for (const kvhost::HostParameterType& param : kvhost::HostParameterTypes(objectType)) {
+    if (param.id == *number) {
+      return ParameterRef{param.id, std::to_string(param.id), KindOfHostValue(param.valueType)};
     }
   }
   return std::nullopt;
