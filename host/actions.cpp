@@ -36,13 +36,16 @@ KvNode* CreateObjectFromMenu(KvDocument* doc, std::int32_t type) {
 }
 
 bool SetParameter(KvDocument* doc, KvNode* node, std::int32_t id, const Value& v) {
+  // The object's reaction to the change belongs to the same undo step as the edit, so
+  // that one undo takes back the edit and what the object pushed into others.
   StartUndo(doc);
   AddUndo(doc, kUndoChange, node);
   SetParameterRaw(node->data, id, v);
-  EndUndo(doc);
   const KvDescId descId = DepthOne(id);
   KvMsgPostSetParameter msg{&descId};
-  return SendMessage(node, kMsgPostSetParameter, &msg);
+  const bool answer = SendMessage(node, kMsgPostSetParameter, &msg);
+  EndUndo(doc);
+  return answer;
 }
 
 bool PressButton(KvNode* node, std::int32_t id) {

@@ -91,8 +91,9 @@ std::int32_t SplinePointCount(const KvNode* spline);
 // Creating an object from the menu: allocate (allocator + Init), message 22 with doc,
 // insert at the top, one undo step with the NEWOBJ record. Null when allocation failed.
 KvNode* CreateObjectFromMenu(KvDocument* doc, std::int32_t type);
-// Setting a parameter in the attribute panel: one undo group with a CHANGE record and the
-// write, then message 17 with a depth-1 description id. Returns the plug-in's answer.
+// Setting a parameter in the attribute panel: one undo group with a CHANGE record, the
+// write and message 17 with a depth-1 description id, so that the records the object makes
+// in reaction belong to the same step. Returns the plug-in's answer.
 bool SetParameter(KvDocument* doc, KvNode* node, std::int32_t id, const Value& v);
 // Pressing a button: message 18 with a depth-1 description id; no undo group of the host's.
 bool PressButton(KvNode* node, std::int32_t id);

@@ -1,6 +1,6 @@
 // The arrow's reactions to parameter changes (message 17): link settings pushed into the
-// Extrude, Cloner or Spline Wrap deformer it belongs to, each as one stray change record
-// of that object, since the reaction opens no undo group of its own.
+// Extrude, Cloner or Spline Wrap deformer it belongs to. The reaction opens no undo group
+// of its own: its change record joins the step of the user's edit.
 #include "scene_helpers.h"
 
 namespace kvtest {
@@ -23,10 +23,24 @@ TEST_P(ParameterChangeTest, CapsOnWritesEveryCapSettingOfTheParentExtrudeWithMes
   EXPECT_EQ(Int(extrude, 2004), 5);
   EXPECT_TRUE(Bool(extrude, 2009));
   EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgChange});
-  // The host's own step, then the module's record outside any group.
-  ASSERT_EQ(StepCount(), steps + 2);
-  EXPECT_TRUE(kvhost::UndoHistory(doc).back().implicit);
-  EXPECT_EQ(LastRecords(), Records{Change(extrude)});
+  // The module's record joins the host's step of the edit.
+  ASSERT_EQ(StepCount(), steps + 1);
+  EXPECT_FALSE(kvhost::UndoHistory(doc).back().implicit);
+  EXPECT_EQ(LastRecords(), (Records{Change(arrow), Change(extrude)}));
+}
+
+TEST_P(ParameterChangeTest, OneUndoTakesBackTheEditAndWhatItPushed) {
+  KvNode* cloner = Add(kCloner);
+  Raw(cloner, 2010, 1);
+  Raw(cloner, 1270, 3);
+  KvNode* arrow = NewArrow();
+  Move(arrow, cloner);
+  Mark();
+
+  Edit(arrow, ARROW_CLONE_COUNT, 9);
+  EXPECT_EQ(Int(cloner, 1270), 9);
+
+  ExpectUndoRedoExact(before);
 }
 
 TEST_P(ParameterChangeTest, CapsOffWritesOnlyTheCapTypes) {
@@ -85,7 +99,7 @@ TEST_P(ParameterChangeTest, CloneCountGoesToTheCountOfTheClonersMode) {
       EXPECT_EQ(Int(cloner, objectMode ? 1060 : 1270), 9);
       EXPECT_FALSE(Has(cloner, objectMode ? 1270 : 1060));
       EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
-      EXPECT_EQ(LastRecords(), Records{Change(cloner)});
+      EXPECT_EQ(LastRecords(), (Records{Change(arrow), Change(cloner)}));
       if (extrude != nullptr) {
         EXPECT_TRUE(ModuleMessages(extrude).empty());
         EXPECT_TRUE(kvhost::ParameterIds(kvhost::Container(extrude)).empty());
@@ -121,10 +135,10 @@ TEST_P(ParameterChangeTest, SplineValueAndSplineLinkReachOnlyAClonerInMode0) {
 
   Edit(arrow, ARROW_CLONE_SPLINE_VALUE, 2.5);
   EXPECT_EQ(Float(along, 1063), 2.5);
-  EXPECT_EQ(LastRecords(), Records{Change(along)});
+  EXPECT_EQ(LastRecords(), (Records{Change(arrow), Change(along)}));
   Edit(arrow, ARROW_CLONE_SPLINE, spline);
   EXPECT_EQ(Link(along, 1015), spline);
-  EXPECT_EQ(LastRecords(), Records{Change(along)});
+  EXPECT_EQ(LastRecords(), (Records{Change(arrow), Change(along)}));
   Edit(arrow, ARROW_CLONE_SPLINE, static_cast<KvNode*>(nullptr));
   EXPECT_TRUE(Has(along, 1015));
   EXPECT_EQ(Link(along, 1015), nullptr);
@@ -185,7 +199,7 @@ TEST_P(ParameterChangeTest, WrapSettingsGoToTheFoundDeformerWithMessage7) {
 
   Edit(arrow, ARROW_WRAP_SPLINE, path);
   EXPECT_EQ(Link(deformer, 1001), path);
-  EXPECT_EQ(LastRecords(), Records{Change(deformer)});
+  EXPECT_EQ(LastRecords(), (Records{Change(arrow), Change(deformer)}));
   Edit(arrow, ARROW_WRAP_SWITCH, false);
   EXPECT_EQ(Int(deformer, 1012), 0);
   Edit(arrow, ARROW_WRAP_SWITCH, true);
@@ -210,8 +224,8 @@ TEST_P(ParameterChangeTest, NaturalInterpolationSwitchesOnlyWhileADeformerIsFoun
 
   Edit(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, false);
   EXPECT_EQ(Int(arrow, kInterpolation), 3);
-  EXPECT_EQ(LastRecords(), Records{Change(arrow)});
-  EXPECT_TRUE(kvhost::UndoHistory(doc).back().implicit);
+  EXPECT_EQ(LastRecords(), (Records{Change(arrow), Change(arrow)}));
+  EXPECT_FALSE(kvhost::UndoHistory(doc).back().implicit);
   Edit(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, true);
   EXPECT_EQ(Int(arrow, kInterpolation), 1);
   EXPECT_EQ(ModuleMessages(arrow), (Messages{kMsgUpdate, kMsgUpdate}));
