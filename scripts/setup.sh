@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, test, benchmark and fuzz,
-# and to cross-build the Windows module and run its tests under Wine.
+# to cross-build the Windows module and run its tests under Wine, and to serve the browser
+# panel and drive it headless in Chromium.
 # Idempotent: asks apt only for what is missing and runs `apt-get update` at most once.
 set -euo pipefail
 
@@ -10,7 +11,12 @@ packages=(
   libcli11-dev nlohmann-json3-dev libtiff-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64
+  libcpp-httplib-dev chromium
 )
+# Node.js and npm run the browser test; a machine may already carry them from another
+# source than Debian's archive, and then Debian's packages would only conflict with it.
+command -v node >/dev/null 2>&1 || packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

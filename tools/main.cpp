@@ -4,6 +4,9 @@
 
 #include "commands.h"
 #include "tool_error.h"
+#if KEELVANE_WITH_SERVE
+#include "serve_command.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace kvtool;
@@ -28,6 +31,9 @@ int main(int argc, char** argv) {
   AddParamsCommand(app, commands);
   AddGalleryCommand(app, commands);
   AddSceneCommand(app, commands);
+#if KEELVANE_WITH_SERVE
+  AddServeCommand(app, commands);
+#endif
 
   try {
     app.parse(argc, argv);

@@ -1,0 +1,77 @@
+// The browser panel's document: the module loaded into the stand-in host with one
+// document, and every change the page asks for performed through the host as the user's
+// edit, button, drag, menu command or undo. The page only shows what State returns: the
+// tree, the selected object's parameters with their enabling, the contour and the
+// host's records (message boxes, console lines, errors).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "json_text.h"
+#include "plugin_session.h"
+
+namespace kvtool {
+
+// A preset the module wrote, to be handed to the browser.
+struct SavedPreset {
+  std::string fileName;
+  std::string bytes;
+};
+
+class Panel {
+ public:
+  // Loads the module of folder and creates one arrow from the menu. Throws a ToolError.
+  explicit Panel(const std::filesystem::path& pluginFolder);
+  ~Panel();
+  Panel(const Panel&) = delete;
+  Panel& operator=(const Panel&) = delete;
+
+  // What the page shows, with object (a serial) selected; without it, or when it is no
+  // longer in the document, the first arrow of the tree. Message boxes are returned once.
+  Json State(std::optional<std::uint64_t> object);
+
+  // Each action below throws a ToolError with kStatusBadInput, having changed nothing,
+  // when its input is wrong; each returns the serial of the object to select next.
+
+  // kind: "arrow", "spline" or "null", created from the host's menu.
+  std::uint64_t Add(std::string_view kind);
+  // The user's edit of parameter id of object; value as the page sends it (number, bool,
+  // string, or for links the target's serial or null), numbers in the unit shown.
+  std::uint64_t Set(std::uint64_t object, std::int32_t id, const Json& value);
+  // A button of the arrow's description other than the two preset buttons.
+  std::uint64_t Press(std::uint64_t object, std::int32_t id);
+  // The user's drag: object goes first or last under parent (nullopt: the top level).
+  std::uint64_t Move(std::uint64_t object, std::optional<std::uint64_t> parent, bool last);
+  void Undo();
+  void Redo();
+  // The load button with its file dialog answered with bytes (as a temporary file);
+  // name is the user's file name, for messages.
+  std::uint64_t LoadPreset(std::uint64_t object, std::string_view bytes, std::string_view name);
+  // The save button with its file dialog answered with a temporary path; the file the
+  // module wrote.
+  SavedPreset SavePreset(std::uint64_t object);
+
+  KvDocument* Document() const { return session_.Document(); }
+  // The object of serial in the document; null when there is none.
+  KvNode* Find(std::uint64_t serial) const;
+
+ private:
+  KvNode* InDocument(std::uint64_t serial) const;  // throws when absent
+  KvNode* Arrow(std::uint64_t serial) const;       // throws unless an arrow
+  Json ObjectJson(KvNode* node);
+  Json ArrowParameters(KvNode* arrow);
+  Json Preview(KvNode* arrow);
+
+  PluginSession session_;
+  std::filesystem::path scratch_;  // private folder for uploads and saved presets
+  std::size_t dialogsReturned_ = 0;
+};
+
+// A label for an object type: "Arrow", "Extrude", "Cloner", ...
+std::string TypeLabel(std::int32_t type);
+
+}  // namespace kvtool

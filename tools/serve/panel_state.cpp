@@ -1,0 +1,182 @@
+// What the browser panel shows, read from the host: the tree, the selected object's
+// parameters with the module's enabling answers, the contour, and the host's records.
+#include "panel.h"
+
+#include "panel_values.h"
+#include "tool_error.h"
+#include "value_text.h"
+
+namespace kvtool {
+namespace {
+
+Json TreeJson(const std::vector<KvNode*>& nodes) {
+  Json list = Json::array();
+  for (KvNode* node : nodes) {
+    const std::int32_t type = kvhost::ObjectType(node);
+    list.push_back(Json{{"id", kvhost::ObjectSerial(node)},
+                        {"type", type},
+                        {"label", TypeLabel(type)},
+                        {"children", TreeJson(kvhost::Children(node))}});
+  }
+  return list;
+}
+
+KvNode* FirstArrow(const std::vector<KvNode*>& nodes) {
+  for (KvNode* node : nodes) {
+    if (kvhost::ObjectType(node) == kArrowType) return node;
+    if (KvNode* found = FirstArrow(kvhost::Children(node))) return found;
+  }
+  return nullptr;
+}
+
+void CollectObjects(const std::vector<KvNode*>& nodes, Json& out) {
+  for (KvNode* node : nodes) {
+    out.push_back(Json{{"id", kvhost::ObjectSerial(node)}, {"label", TypeLabel(kvhost::ObjectType(node))}});
+    CollectObjects(kvhost::Children(node), out);
+  }
+}
+
+const char* KindForPage(kvhost::ParamType type) {
+  switch (type) {
+    case kvhost::ParamType::Real: return "real";
+    case kvhost::ParamType::Long: return "long";
+    case kvhost::ParamType::Bool: return "bool";
+    case kvhost::ParamType::String: return "string";
+    case kvhost::ParamType::Button: return "button";
+    case kvhost::ParamType::Link: return "link";
+  }
+  return "real";
+}
+
+// Host values of host objects: links as the target's serial, as the arrow's are.
+Json HostValueJson(const kvhost::Value& value) {
+  if (const auto* n = std::get_if<KvNode*>(&value)) {
+    if (*n == nullptr) return nullptr;
+    return kvhost::ObjectSerial(*n);
+  }
+  return ValueJson(value);
+}
+
+}  // namespace
+
+Json Panel::State(std::optional<std::uint64_t> object) {
+  KvNode* selected = object ? Find(*object) : nullptr;
+  if (selected == nullptr) selected = FirstArrow(kvhost::TopObjects(Document()));
+
+  Json state;
+  state["tree"] = TreeJson(kvhost::TopObjects(Document()));
+  Json objects = Json::array();
+  CollectObjects(kvhost::TopObjects(Document()), objects);
+  state["objects"] = objects;
+  if (selected != nullptr) {
+    state["selected"] = kvhost::ObjectSerial(selected);
+    state["object"] = ObjectJson(selected);
+  } else {
+    state["selected"] = nullptr;
+    state["object"] = nullptr;
+  }
+  state["undo"] = Json{{"undo", kvhost::UndoHistory(Document()).size()},
+                       {"redo", kvhost::RedoHistory(Document()).size()}};
+
+  Json console = Json::array();
+  for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) console.push_back(line.text);
+  state["console"] = console;
+  // Message boxes the module showed since the last state, each returned once.
+  Json dialogs = Json::array();
+  const auto& shown = kvhost::MessageDialogs();
+  for (std::size_t i = dialogsReturned_; i < shown.size(); ++i) dialogs.push_back(shown[i].text);
+  dialogsReturned_ = shown.size();
+  state["dialogs"] = dialogs;
+  Json errors = Json::array();
+  for (const std::string& e : session_.TakeHostErrors()) errors.push_back(e);
+  state["hostErrors"] = errors;
+  return state;
+}
+
+Json Panel::ObjectJson(KvNode* node) {
+  const std::int32_t type = kvhost::ObjectType(node);
+  Json object{{"id", kvhost::ObjectSerial(node)}, {"type", type}, {"label", TypeLabel(type)}};
+  if (type == kArrowType) {
+    object["editable"] = true;
+    object["groups"] = Json::array();
+    for (const kvhost::DescGroup& g : session_.ArrowDescription().groups) {
+      object["groups"].push_back(Json{{"symbol", g.symbol},
+                                      {"label", g.label.empty() ? g.symbol : g.label},
+                                      {"parent", g.parent}});
+    }
+    object["parameters"] = ArrowParameters(node);
+    object["preview"] = Preview(node);
+    return object;
+  }
+  // Host objects: the parameters the module reads or writes, read-only.
+  object["editable"] = false;
+  object["groups"] = Json::array();
+  Json parameters = Json::array();
+  for (const kvhost::HostParameterType& param : kvhost::HostParameterTypes(type)) {
+    const auto value = kvhost::GetParameter(kvhost::Container(node), param.id);
+    parameters.push_back(Json{{"id", param.id},
+                              {"symbol", std::to_string(param.id)},
+                              {"label", std::to_string(param.id)},
+                              {"kind", KindName(KindOfHostValue(param.valueType))},
+                              {"group", ""},
+                              {"value", value ? HostValueJson(*value) : Json(nullptr)},
+                              {"enabled", false}});
+  }
+  object["parameters"] = parameters;
+  return object;
+}
+
+Json Panel::ArrowParameters(KvNode* arrow) {
+  Json parameters = Json::array();
+  for (const kvhost::DescParameter& p : session_.ArrowDescription().parameters) {
+    Json entry{{"id", p.id},
+               {"symbol", p.symbol},
+               {"label", p.label.empty() ? p.symbol : p.label},
+               {"kind", KindForPage(p.type)},
+               {"group", p.group},
+               {"unit", kvhost::ParamUnitName(p.unit)}};
+    if (p.min) entry["min"] = *p.min;
+    if (p.max) entry["max"] = *p.max;
+    if (p.step) entry["step"] = *p.step;
+    if (!p.cycle.empty()) {
+      entry["cycle"] = Json::array();
+      for (const kvhost::CycleEntry& e : p.cycle) {
+        entry["cycle"].push_back(Json{{"value", e.value}, {"label", e.label.empty() ? e.symbol : e.label}});
+      }
+    }
+    const auto value = kvhost::GetParameter(kvhost::Container(arrow), p.id);
+    if (p.type == kvhost::ParamType::Button) {
+      entry["value"] = nullptr;
+    } else if (value) {
+      entry["value"] = ShownValue(p, *value);
+    } else {
+      // Never written: the host reads it as false, 0 or empty.
+      entry["value"] = p.type == kvhost::ParamType::Bool     ? Json(false)
+                       : p.type == kvhost::ParamType::String ? Json("")
+                       : p.type == kvhost::ParamType::Link   ? Json(nullptr)
+                                                             : Json(0);
+    }
+    entry["enabled"] = kvhost::IsEnabled(arrow, p.id);
+    parameters.push_back(entry);
+  }
+  return parameters;
+}
+
+Json Panel::Preview(KvNode* arrow) {
+  try {
+    const Outline outline = session_.Contour(arrow);
+    constexpr double kWidth = 480, kHeight = 320, kMargin = 16;
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 480 320\">" +
+                      SvgOutlinePath(outline, Box{kMargin, kMargin, kWidth - 2 * kMargin, kHeight - 2 * kMargin},
+                                     "class=\"outline\"") +
+                      "</svg>";
+    return Json{{"svg", svg},
+                {"points", outline.points.size()},
+                {"plane", PlaneName(outline.plane)},
+                {"reverse", outline.reverse}};
+  } catch (const ToolError& e) {
+    return Json{{"error", e.what()}};
+  }
+}
+
+}  // namespace kvtool

@@ -1,0 +1,137 @@
+#include "panel_values.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <string>
+
+#include "tool_error.h"
+#include "value_parsing.h"
+
+namespace kvtool {
+namespace {
+
+using kvhost::DescParameter;
+using kvhost::ParamType;
+
+[[noreturn]] void Refuse(const DescParameter& p, const std::string& why) {
+  throw ToolError(kStatusBadInput, p.symbol + ": " + why);
+}
+
+// Scaled values are rounded to 12 significant digits, so that a stored 0.35 shows as 35
+// rather than 35.00000000000001.
+double Tidy(double shown) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.12g", shown);
+  return std::stod(text);
+}
+
+std::string Range(const DescParameter& p) {
+  const std::string unit = p.unit == kvhost::ParamUnit::Percent  ? " %"
+                           : p.unit == kvhost::ParamUnit::Degree ? " degrees"
+                                                                 : "";
+  if (p.min && p.max) return "from " + NumberText(*p.min) + " to " + NumberText(*p.max) + unit;
+  if (p.min) return "at least " + NumberText(*p.min) + unit;
+  return "at most " + NumberText(*p.max) + unit;
+}
+
+void CheckRange(const DescParameter& p, double shown) {
+  if ((p.min && shown < *p.min) || (p.max && shown > *p.max)) {
+    Refuse(p, NumberText(shown) + " is outside the range (" + Range(p) + ")");
+  }
+}
+
+// Text as typed, without the blanks around it.
+std::string Trimmed(const Json& input) {
+  const std::string text = input.get<std::string>();
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+double RealInput(const DescParameter& p, const Json& input) {
+  if (input.is_number()) return input.get<double>();
+  if (input.is_string()) {
+    if (const auto v = ParseFloat(Trimmed(input))) return *v;
+    Refuse(p, "'" + input.get<std::string>() + "' is not a number");
+  }
+  Refuse(p, "expects a number, not " + input.dump());
+}
+
+std::int32_t LongInput(const DescParameter& p, const Json& input) {
+  if (input.is_number_integer()) {
+    const auto wide = input.get<std::int64_t>();
+    if (wide >= INT32_MIN && wide <= INT32_MAX) return static_cast<std::int32_t>(wide);
+  } else if (input.is_string()) {
+    if (const auto v = ParseInt32(Trimmed(input))) return *v;
+  }
+  Refuse(p, "expects a whole number, not " + input.dump());
+}
+
+}  // namespace
+
+double ShownScale(kvhost::ParamUnit unit) {
+  if (unit == kvhost::ParamUnit::Percent) return 100.0;
+  if (unit == kvhost::ParamUnit::Degree) return 180.0 / std::numbers::pi;
+  return 1.0;
+}
+
+Json ShownValue(const DescParameter& p, const kvhost::Value& stored) {
+  if (const auto* f = std::get_if<double>(&stored)) {
+    const double scale = ShownScale(p.unit);
+    return scale == 1.0 ? *f : Tidy(*f * scale);
+  }
+  if (const auto* i = std::get_if<std::int32_t>(&stored)) return *i;
+  if (const auto* b = std::get_if<bool>(&stored)) return *b;
+  if (const auto* s = std::get_if<std::string>(&stored)) return *s;
+  if (const auto* n = std::get_if<KvNode*>(&stored)) {
+    if (*n == nullptr) return nullptr;
+    return kvhost::ObjectSerial(*n);
+  }
+  const KvVector& v = std::get<KvVector>(stored);
+  return Json{v.x, v.y, v.z};
+}
+
+kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkTarget& links) {
+  switch (p.type) {
+    case ParamType::Real: {
+      const double shown = RealInput(p, input);
+      CheckRange(p, shown);
+      return shown / ShownScale(p.unit);
+    }
+    case ParamType::Long: {
+      const std::int32_t v = LongInput(p, input);
+      if (!p.cycle.empty()) {
+        for (const kvhost::CycleEntry& e : p.cycle) {
+          if (e.value == v) return v;
+        }
+        Refuse(p, std::to_string(v) + " is none of the choices");
+      }
+      CheckRange(p, v);
+      return v;
+    }
+    case ParamType::Bool:
+      if (input.is_boolean()) return input.get<bool>();
+      if (input.is_string()) {
+        if (const auto b = ParseBool(input.get<std::string>())) return *b;
+      }
+      Refuse(p, "expects on or off, not " + input.dump());
+    case ParamType::String:
+      if (input.is_string()) return input.get<std::string>();
+      Refuse(p, "expects text, not " + input.dump());
+    case ParamType::Link: {
+      if (input.is_null()) return static_cast<KvNode*>(nullptr);
+      if (!input.is_number_integer() || input.get<std::int64_t>() < 0) {
+        Refuse(p, "expects an object or none, not " + input.dump());
+      }
+      KvNode* target = links(input.get<std::uint64_t>());
+      if (target == nullptr) Refuse(p, "there is no object #" + input.dump() + " in the document");
+      return target;
+    }
+    case ParamType::Button:
+      break;
+  }
+  Refuse(p, "is a button and holds no value");
+}
+
+}  // namespace kvtool

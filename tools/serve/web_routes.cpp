@@ -1,0 +1,155 @@
+// The page and the panel's JSON API. Every action answers with the new state (as
+// GET /api/state does), or with {"error": message} and status 400 having changed nothing.
+//
+//   GET  /                          the page (and /panel.css, /panel.js)
+//   GET  /api/state?object=N        the state with object N selected
+//   POST /api/add      {kind}                    an arrow, spline or null from the menu
+//   POST /api/set      {object, id, value}       the user's edit of a parameter
+//   POST /api/press    {object, id}              a button
+//   POST /api/move     {object, parent, last}    a drag in the tree (parent null: top)
+//   POST /api/undo     {object}   POST /api/redo {object}
+//   POST /api/preset/load?object=N&name=F   the preset file as the body (at most 1 MiB)
+//   POST /api/preset/save   {object}        the saved preset file, as a download
+#include <optional>
+#include <string>
+
+#include <httplib.h>
+
+#include "panel.h"
+#include "tool_error.h"
+#include "web_assets.h"
+#include "web_server.h"
+
+namespace kvtool {
+namespace {
+
+void SendJson(httplib::Response& res, int status, const Json& body) {
+  res.status = status;
+  res.set_content(JsonText(body), "application/json");
+}
+
+[[noreturn]] void Refuse(const std::string& why) { throw ToolError(kStatusBadInput, why); }
+
+// The request's JSON object. Only JSON is accepted: a browser sends that type from
+// another site only after asking the server, which this server never allows.
+Json Body(const httplib::Request& req) {
+  const std::string type = req.get_header_value("Content-Type");
+  if (type.rfind("application/json", 0) != 0) Refuse("the request must be JSON (Content-Type application/json)");
+  Json body = Json::parse(req.body, nullptr, false);
+  if (!body.is_object()) Refuse("the request body is not a JSON object");
+  return body;
+}
+
+std::uint64_t Serial(const Json& body, const char* key) {
+  const auto it = body.find(key);
+  if (it == body.end() || !it->is_number_integer() || it->get<std::int64_t>() < 0) Refuse(std::string("'") + key + "' must name an object by its number");
+  return it->get<std::uint64_t>();
+}
+
+std::optional<std::uint64_t> QuerySerial(const httplib::Request& req) {
+  if (!req.has_param("object")) return std::nullopt;
+  const std::string text = req.get_param_value("object");
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 18) {
+    Refuse("'object' must be an object's number, not '" + text + "'");
+  }
+  return std::stoull(text);
+}
+
+std::int32_t Id(const Json& body) {
+  const auto it = body.find("id");
+  if (it == body.end() || !it->is_number_integer()) Refuse("'id' must be a parameter id");
+  const auto id = it->get<std::int64_t>();
+  if (id < INT32_MIN || id > INT32_MAX) Refuse("'id' must be a parameter id");
+  return static_cast<std::int32_t>(id);
+}
+
+}  // namespace
+
+void WebServer::Routes() {
+  httplib::Server& s = *server_;
+
+  // Runs an action on the panel under the lock, answering with the state of the object
+  // the action selects, or with the error it raised.
+  auto act = [this](httplib::Response& res, const std::function<std::optional<std::uint64_t>()>& action) {
+    std::lock_guard<std::mutex> guard(lock_);
+    try {
+      const std::optional<std::uint64_t> selected = action();
+      SendJson(res, 200, panel_.State(selected));
+    } catch (const ToolError& e) {
+      SendJson(res, e.status == kStatusBadInput ? 400 : 500, Json{{"error", e.what()}});
+    }
+  };
+
+  s.Get(R"(/|/[a-z_]+\.(html|css|js|svg))", [](const httplib::Request& req, httplib::Response& res) {
+    const WebAsset* asset = FindWebAsset(req.path);
+    if (asset == nullptr) {
+      SendJson(res, 404, Json{{"error", "no such page: " + req.path}});
+      return;
+    }
+    res.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
+    res.set_header("Cache-Control", "no-store");
+  });
+
+  s.Get("/api/state", [act](const httplib::Request& req, httplib::Response& res) {
+    act(res, [&] { return QuerySerial(req); });
+  });
+  s.Post("/api/add", [this, act](const httplib::Request& req, httplib::Response& res) {
+    act(res, [&]() -> std::optional<std::uint64_t> {
+      const Json body = Body(req);
+      if (!body.contains("kind") || !body["kind"].is_string()) Refuse("'kind' must be arrow, spline or null");
+      return panel_.Add(body["kind"].get<std::string>());
+    });
+  });
+  s.Post("/api/set", [this, act](const httplib::Request& req, httplib::Response& res) {
+    act(res, [&]() -> std::optional<std::uint64_t> {
+      const Json body = Body(req);
+      if (!body.contains("value")) Refuse("'value' is missing");
+      return panel_.Set(Serial(body, "object"), Id(body), body["value"]);
+    });
+  });
+  s.Post("/api/press", [this, act](const httplib::Request& req, httplib::Response& res) {
+    act(res, [&]() -> std::optional<std::uint64_t> {
+      const Json body = Body(req);
+      return panel_.Press(Serial(body, "object"), Id(body));
+    });
+  });
+  s.Post("/api/move", [this, act](const httplib::Request& req, httplib::Response& res) {
+    act(res, [&]() -> std::optional<std::uint64_t> {
+      const Json body = Body(req);
+      std::optional<std::uint64_t> parent;
+      if (body.contains("parent") && !body["parent"].is_null()) parent = Serial(body, "parent");
+      const bool last = body.contains("last") && body["last"].is_boolean() && body["last"].get<bool>();
+      return panel_.Move(Serial(body, "object"), parent, last);
+    });
+  });
+  for (const bool undo : {true, false}) {
+    s.Post(undo ? "/api/undo" : "/api/redo", [this, act, undo](const httplib::Request& req, httplib::Response& res) {
+      act(res, [&]() -> std::optional<std::uint64_t> {
+        const Json body = Body(req);
+        undo ? panel_.Undo() : panel_.Redo();
+        if (body.contains("object") && body["object"].is_number_unsigned()) return body["object"].get<std::uint64_t>();
+        return std::nullopt;
+      });
+    });
+  }
+  s.Post("/api/preset/load", [this, act](const httplib::Request& req, httplib::Response& res) {
+    act(res, [&]() -> std::optional<std::uint64_t> {
+      const auto object = QuerySerial(req);
+      if (!object) Refuse("'object' must name the arrow to load the preset into");
+      if (req.body.empty()) Refuse("the upload is empty: choose a preset file (.kvp)");
+      return panel_.LoadPreset(*object, req.body, req.get_param_value("name"));
+    });
+  });
+  s.Post("/api/preset/save", [this](const httplib::Request& req, httplib::Response& res) {
+    std::lock_guard<std::mutex> guard(lock_);
+    try {
+      const SavedPreset saved = panel_.SavePreset(Serial(Body(req), "object"));
+      res.set_content(saved.bytes, "application/octet-stream");
+      res.set_header("Content-Disposition", "attachment; filename=\"" + saved.fileName + "\"");
+    } catch (const ToolError& e) {
+      SendJson(res, e.status == kStatusBadInput ? 400 : 500, Json{{"error", e.what()}});
+    }
+  });
+}
+
+}  // namespace kvtool
