@@ -53,9 +53,17 @@ void FreeDocument(KvDocument* doc);  // frees its objects and its history
 void SetSplinePlane(KvDocument* doc, std::int32_t plane);
 std::vector<KvNode*> TopObjects(const KvDocument* doc);
 std::vector<KvNode*> Children(const KvNode* node);
+bool IsInside(const KvNode* node, const KvNode* ancestor);  // node == ancestor or below it
 // A readable outline of the document's tree, one object per line, indented by depth:
 // "<type>#<serial>". For test failure messages.
 std::string DescribeTree(const KvDocument* doc);
+
+// The host's own object types.
+constexpr std::int32_t kSplineType = 5101;
+constexpr std::int32_t kNullType = 5140;
+constexpr std::int32_t kExtrudeType = 5116;
+constexpr std::int32_t kClonerType = 1018544;
+constexpr std::int32_t kSplineWrapType = 1019221;
 
 // New detached host object (Bo.Alloc as the module calls it): null when out of memory or
 // the type is neither a host type nor a registered plug-in.

@@ -138,7 +138,6 @@ Place PlaceOf(const KvNode* node);
 void Detach(KvNode* node);
 // Inserts a detached node at place (after pred, or first when pred is null).
 void InsertAt(KvNode* node, const Place& place);
-bool IsInside(const KvNode* node, const KvNode* ancestor);  // node == ancestor or below it
 bool DeliverMessage(KvNode* node, std::int32_t type, void* data, MessageSender sender);
 void FreeAllNodes();
 void ForEachLiveNode(void (*fn)(KvNode*, void*), void* context);

@@ -5,18 +5,17 @@
 namespace kvhost {
 namespace {
 
-constexpr std::int32_t kSpline = 5101;
 constexpr std::int32_t kPointTag = 5600;
 
 bool g_nextSplineWithoutStorage = false;
 
 bool IsHostType(std::int32_t type) {
   switch (type) {
-    case 5116:     // Extrude
-    case 1018544:  // Cloner
-    case 1019221:  // Spline Wrap
-    case 5140:     // null
-    case kSpline:
+    case kExtrudeType:
+    case kClonerType:
+    case kSplineWrapType:
+    case kNullType:
+    case kSplineType:
       return true;
     default:
       return false;
@@ -25,7 +24,7 @@ bool IsHostType(std::int32_t type) {
 
 KvNode* NewSpline(std::int32_t pointCount) {
   if (pointCount < 0) return nullptr;
-  KvNode* spline = NewNode(kSpline, AllocKind::Spline);
+  KvNode* spline = NewNode(kSplineType, AllocKind::Spline);
   if (spline == nullptr) return nullptr;
   KvNode* tag = NewTag(spline, kPointTag);
   if (g_nextSplineWithoutStorage) {
@@ -39,7 +38,7 @@ KvNode* NewSpline(std::int32_t pointCount) {
 }
 
 KvNode* Alloc(int32_t type) {
-  if (type == kSpline) return NewSpline(0);
+  if (type == kSplineType) return NewSpline(0);
   if (IsHostType(type)) return NewNode(type, AllocKind::Object);
   const PluginEntry* plugin = FindPluginEntry(type);
   if (plugin == nullptr || plugin->record.Allocator == nullptr) return nullptr;
@@ -86,15 +85,15 @@ void ResetObjectFaults() { g_nextSplineWithoutStorage = false; }
 
 std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType) {
   switch (objectType) {
-    case 5116:
+    case kExtrudeType:
       return {{2000, KV_VALUE_INT32}, {2001, KV_VALUE_INT32}, {2003, KV_VALUE_INT32},
               {2004, KV_VALUE_INT32}, {2009, KV_VALUE_BOOL},  {1002, KV_VALUE_VECTOR}};
-    case 1018544:
+    case kClonerType:
       return {{2010, KV_VALUE_INT32}, {1020, KV_VALUE_INT32}, {1060, KV_VALUE_INT32},
               {1270, KV_VALUE_INT32}, {1063, KV_VALUE_FLOAT}, {1015, KV_VALUE_LINK}};
-    case 1019221:
+    case kSplineWrapType:
       return {{1001, KV_VALUE_LINK}, {1012, KV_VALUE_INT32}};
-    case kSpline:
+    case kSplineType:
       return {{1001, KV_VALUE_INT32}, {1003, KV_VALUE_INT32}, {1002, KV_VALUE_BOOL},
               {1004, KV_VALUE_FLOAT}, {1005, KV_VALUE_FLOAT}, {2300, KV_VALUE_INT32},
               {2301, KV_VALUE_BOOL}};

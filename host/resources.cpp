@@ -13,6 +13,7 @@
 
 #include "file_services.h"
 #include "files.h"
+#include "host.h"
 #include "host_services.h"
 #include "resource_parser.h"
 
@@ -40,7 +41,7 @@ const std::map<std::string, std::int32_t, std::less<>>& HostSymbols() {
       {"PRIM_PLANE_ZY", 1},
       {"PRIM_PLANE_XZ", 2},
       {"Obase", 5155},
-      {"Ospline", 5101},
+      {"Ospline", kSplineType},
   };
   return symbols;
 }

@@ -12,23 +12,14 @@ void Expect(bool ok, const char* usage) {
 }
 
 std::int32_t TypeNamed(const std::string& word) {
-  if (word == "extrude") return 5116;
-  if (word == "cloner") return 1018544;
-  if (word == "splinewrap") return 1019221;
-  if (word == "spline") return 5101;
-  if (word == "null") return 5140;
+  if (word == "extrude") return kvhost::kExtrudeType;
+  if (word == "cloner") return kvhost::kClonerType;
+  if (word == "splinewrap") return kvhost::kSplineWrapType;
+  if (word == "spline") return kvhost::kSplineType;
+  if (word == "null") return kvhost::kNullType;
   if (word == "arrow") return kArrowType;
   if (const auto number = ParseInt32(word)) return *number;
   Wrong("unknown object type '" + word + "' (extrude, cloner, splinewrap, spline, null, or a number)");
-}
-
-// True when target is root or lies anywhere below it.
-bool Holds(KvNode* root, const KvNode* target) {
-  if (root == target) return true;
-  for (KvNode* child : kvhost::Children(root)) {
-    if (Holds(child, target)) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -66,7 +57,7 @@ void SceneScript::Place(const Words& words) {
     Expect(words.size() >= 4, usage);
     parent = InDocument(words[3]);
     next = 4;
-    if (Holds(node, parent)) {
+    if (kvhost::IsInside(parent, node)) {
       Wrong("'" + words[1] + "' cannot go under itself or an object inside it");
     }
   } else if (words[2] != "top") {

@@ -64,11 +64,11 @@ std::vector<std::string> SplitSceneLine(std::string_view line) {
 
 std::string KindOfType(std::int32_t type) {
   switch (type) {
-    case 5116: return "extrude";
-    case 1018544: return "cloner";
-    case 1019221: return "splinewrap";
-    case 5101: return "spline";
-    case 5140: return "null";
+    case kvhost::kExtrudeType: return "extrude";
+    case kvhost::kClonerType: return "cloner";
+    case kvhost::kSplineWrapType: return "splinewrap";
+    case kvhost::kSplineType: return "spline";
+    case kvhost::kNullType: return "null";
     case kArrowType: return "arrow";
     default: return "object";
   }

@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::int32_t kSplineType = 5101;
-constexpr std::int32_t kNullType = 5140;
-
 [[noreturn]] void Refuse(const std::string& why) { throw ToolError(kStatusBadInput, why); }
 
 KvNode* FindBelow(const std::vector<KvNode*>& nodes, std::uint64_t serial) {
@@ -27,14 +24,6 @@ KvNode* FindBelow(const std::vector<KvNode*>& nodes, std::uint64_t serial) {
     if (KvNode* found = FindBelow(kvhost::Children(node), serial)) return found;
   }
   return nullptr;
-}
-
-bool Holds(KvNode* root, const KvNode* target) {
-  if (root == target) return true;
-  for (KvNode* child : kvhost::Children(root)) {
-    if (Holds(child, target)) return true;
-  }
-  return false;
 }
 
 // The preset's name as a file name: letters, digits, '-' and '_' only.
@@ -60,11 +49,11 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 std::string TypeLabel(std::int32_t type) {
   switch (type) {
     case kArrowType: return "Arrow";
-    case 5116: return "Extrude";
-    case 1018544: return "Cloner";
-    case 1019221: return "Spline Wrap";
-    case kSplineType: return "Spline";
-    case kNullType: return "Null";
+    case kvhost::kExtrudeType: return "Extrude";
+    case kvhost::kClonerType: return "Cloner";
+    case kvhost::kSplineWrapType: return "Spline Wrap";
+    case kvhost::kSplineType: return "Spline";
+    case kvhost::kNullType: return "Null";
     default: return "Object " + std::to_string(type);
   }
 }
@@ -110,7 +99,7 @@ std::uint64_t Panel::Add(std::string_view kind) {
   if (kind == "arrow") {
     node = session_.NewArrow();
   } else if (kind == "spline" || kind == "null") {
-    node = kvhost::CreateObjectFromMenu(Document(), kind == "spline" ? kSplineType : kNullType);
+    node = kvhost::CreateObjectFromMenu(Document(), kind == "spline" ? kvhost::kSplineType : kvhost::kNullType);
     if (node == nullptr) throw ToolError(kStatusFailed, "the host could not create the object");
   } else {
     Refuse("cannot add '" + std::string(kind) + "' (arrow, spline or null)");
@@ -150,7 +139,7 @@ std::uint64_t Panel::Press(std::uint64_t object, std::int32_t id) {
 std::uint64_t Panel::Move(std::uint64_t object, std::optional<std::uint64_t> parent, bool last) {
   KvNode* node = InDocument(object);
   KvNode* target = parent ? InDocument(*parent) : nullptr;
-  if (target != nullptr && Holds(node, target)) {
+  if (target != nullptr && kvhost::IsInside(target, node)) {
     Refuse("an object cannot go under itself or an object inside it");
   }
   kvhost::MoveObject(Document(), node, target,
