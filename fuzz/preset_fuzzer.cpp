@@ -139,6 +139,11 @@ void FuzzOne(Harness& h, const uint8_t* data, size_t size) {
   if (!WriteInput(h.input, data, size)) Fault("cannot write the input file");
   BaseContainer scratch;
   if (!ReadPreset(h.input, scratch)) return;
+  for (const PresetParameter& p : kPresetParameters) {
+    if (p.kind == Kind::Float && !std::isfinite(scratch.GetFloat(p.id))) {
+      Fault("a preset with a value that is not finite was read");
+    }
+  }
   WritePreset(h.rewritten, scratch);
   BaseContainer again;
   if (!ReadPreset(h.rewritten, again)) Fault("a rewritten preset does not read back");

@@ -1,4 +1,5 @@
 // The contour hook: the object's parameters become a new closed linear host spline.
+#include <cmath>
 #include <cstring>
 
 #include "arrow_outline.h"
@@ -35,11 +36,22 @@ ArrowSettings ReadArrowSettings(const BaseContainer& bc) {
   return s;
 }
 
+// Huge parameter values overflow the outline's sums and products even where every
+// division is guarded; a contour with an infinite or NaN point is no contour at all.
+Bool IsFinite(const ArrowOutline& outline) {
+  for (Int32 i = 0; i < outline.count; ++i) {
+    const ArrowPoint& p = outline.points[static_cast<size_t>(i)];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 SplineObject* ArrowObject::GetContour(BaseObject* op, BaseDocument*, Float, BaseThread*) {
   const BaseContainer* bc = op->GetDataInstance();
   const ArrowOutline outline = BuildArrowOutline(ReadArrowSettings(*bc));
+  if (!IsFinite(outline)) return nullptr;
 
   SplineObject* spline = SplineObject::Alloc(outline.count, SPLINETYPE::LINEAR);
   if (spline == nullptr) return nullptr;

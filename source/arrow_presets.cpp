@@ -1,5 +1,6 @@
 #include "arrow_presets.h"
 
+#include <cmath>
 #include <span>
 
 #include "description/okeelvane.h"
@@ -77,6 +78,9 @@ Bool ReadItems(BaseFile* file, BaseContainer& scratch, std::span<const PresetIte
       case ItemKind::Float: {
         Float32 v = 0.0f;
         if (!file->ReadFloat32(&v)) return false;
+        // A NaN or an infinity is no length any outline can be drawn from: such a file is
+        // refused whole, as one cut short is.
+        if (!std::isfinite(v)) return false;
         scratch.SetFloat(item.id, static_cast<Float>(v));
         break;
       }

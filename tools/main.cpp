@@ -1,12 +1,40 @@
 // keelvane: drives the arrow module through the stand-in host from the command line.
 // Exit status: 0 ok, 1 a failed operation, 2 a usage or input error.
+#include <algorithm>
 #include <iostream>
+#include <string>
+#include <string_view>
 
 #include "commands.h"
 #include "tool_error.h"
 #if KEELVANE_WITH_SERVE
 #include "serve_command.h"
 #endif
+
+namespace {
+
+// The first word that is neither an option nor the value of --plugin: the command typed.
+std::string TypedCommand(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--plugin") {
+      ++i;
+    } else if (!arg.starts_with("-")) {
+      return std::string(arg);
+    }
+  }
+  return {};
+}
+
+std::vector<std::string> CommandNames(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+    names.push_back(sub->get_name());
+  }
+  return names;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace kvtool;
@@ -34,6 +62,15 @@ int main(int argc, char** argv) {
 #if KEELVANE_WITH_SERVE
   AddServeCommand(app, commands);
 #endif
+
+  const std::vector<std::string> names = CommandNames(app);
+  if (const std::string typed = TypedCommand(argc, argv);
+      !typed.empty() && std::find(names.begin(), names.end(), typed) == names.end()) {
+    std::cerr << "keelvane: unknown command '" << typed << "'; the commands are";
+    for (std::size_t i = 0; i < names.size(); ++i) std::cerr << (i ? ", " : " ") << names[i];
+    std::cerr << "\n";
+    return kStatusBadInput;
+  }
 
   try {
     app.parse(argc, argv);

@@ -214,7 +214,10 @@ std::string PluginSession::SavePreset(KvNode* arrow, const std::string& file) {
 Outline PluginSession::Contour(KvNode* arrow) {
   KvNode* spline = kvhost::GetContour(arrow, doc_);
   if (spline == nullptr) {
-    throw ToolError(kStatusFailed, "the module returned no contour" +
+    // The module gives no contour when an outline point would not be finite (huge values)
+    // or when the host had no memory for the spline.
+    throw ToolError(kStatusFailed, "the arrow has no outline for these values (the module "
+                                   "returned no contour)" +
                                        HostErrorText(TakeHostErrors()));
   }
   Outline outline;

@@ -61,6 +61,9 @@ TEST(InputErrors, UsageErrorsExitWith2) {
     EXPECT_FALSE(r.err.empty());
   }
   EXPECT_EQ(Keelvane({"--help"}).status, 0);
+  const Result unknown = Keelvane({"frobnicate"});
+  EXPECT_TRUE(Mentions(unknown.err, "unknown command 'frobnicate'")) << unknown.err;
+  EXPECT_TRUE(Mentions(unknown.err, "outline, preset, params")) << unknown.err;
 }
 
 TEST(OutputFiles, AreNotWrittenWhenTheInputIsWrong) {
@@ -108,6 +111,34 @@ TEST(FailedOperations, AMissingPresetExitsWith1AndSaysSo) {
     EXPECT_TRUE(r.out.empty()) << r.out;
     EXPECT_TRUE(Mentions(r.err, missing)) << r.err;
     EXPECT_TRUE(Mentions(r.err, "no such file")) << r.err;
+  }
+}
+
+// Values no outline can be drawn from: a preset holding a NaN or an infinity is refused
+// like a damaged file, and edits that overflow the outline give no outline at all.
+TEST(FailedOperations, NonFiniteValuesAndOverflowingOutlinesExitWith1) {
+  TempDir dir;
+  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "whole").string()}).status, 0);
+  const std::string whole = ReadFile(dir / "whole.kvp");
+  const std::size_t headLength = 4 + 23 + 4 + 14 + 4 + 22 + 5;  // item 5
+  for (const char* bits : {"\x7F\xC0\x00\x00", "\xFF\x80\x00\x00"}) {
+    std::string bad = whole;
+    bad.replace(headLength, 4, std::string(bits, 4));
+    WriteFile(dir / "bad.kvp", bad);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"preset", "show", (dir / "bad.kvp").string()},
+          std::vector<std::string>{"outline", "--preset", (dir / "bad.kvp").string()}}) {
+      const Result r = Keelvane(args);
+      EXPECT_EQ(r.status, 1) << ::testing::PrintToString(args);
+      EXPECT_TRUE(r.out.empty()) << r.out;
+      EXPECT_TRUE(Mentions(r.err, "bad.kvp")) << r.err;
+    }
+  }
+  for (const char* set : {"ARROW_HEAD_WIDTH=1e308", "ARROW_TAPER_TAIL=-1e308"}) {
+    const Result r = Keelvane({"outline", "--format", "json", "--set", set});
+    EXPECT_EQ(r.status, 1) << set;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_TRUE(Mentions(r.err, "no outline for these values")) << r.err;
   }
 }
 

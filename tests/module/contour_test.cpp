@@ -1,5 +1,9 @@
 // The contour hook through the host: the spline it returns, its settings, the plane and
 // the reversal, its messages, and its failure paths.
+#include <cmath>
+#include <limits>
+
+#include "arrow_outline.h"
 #include "module_fixture.h"
 
 namespace {
@@ -127,6 +131,145 @@ TEST_P(Contour, ContainerWithoutShapeParametersGivesThePointHead) {
   EXPECT_EQ(kvtest::Int(spline, 1001), 0);
   EXPECT_EQ(kvtest::Float(spline, 1004), 0.0);
   kvhost::FreeObject(spline);
+}
+
+// Each shape parameter, written out independently of the module, with the field of the
+// settings record it feeds.
+struct ShapeField {
+  std::int32_t id;
+  double ArrowSettings::*number;
+  bool ArrowSettings::*flag;
+};
+
+const ShapeField kShapeFields[] = {
+    {ARROW_SHAFT_LENGTH, &ArrowSettings::shaftLength, nullptr},
+    {ARROW_SHAFT_WIDTH, &ArrowSettings::shaftWidth, nullptr},
+    {ARROW_HEAD_LENGTH, &ArrowSettings::headLength, nullptr},
+    {ARROW_HEAD_WIDTH, &ArrowSettings::headWidth, nullptr},
+    {ARROW_CHEVRON_HEAD, nullptr, &ArrowSettings::chevronHead},
+    {ARROW_CHEVRON_SQUARE_ENDS, nullptr, &ArrowSettings::chevronSquareEnds},
+    {ARROW_CHEVRON_THICKNESS, &ArrowSettings::chevronThickness, nullptr},
+    {ARROW_TAIL_NOTCH, &ArrowSettings::tailNotch, nullptr},
+    {ARROW_TAPER_HEAD, &ArrowSettings::taperHead, nullptr},
+    {ARROW_TAPER_TAIL, &ArrowSettings::taperTail, nullptr},
+    {ARROW_HEAD_SWEEP, &ArrowSettings::headSweep, nullptr},
+    {ARROW_SHAFT, nullptr, &ArrowSettings::hasShaft},
+    {ARROW_FLETCHING, nullptr, &ArrowSettings::fletching},
+    {ARROW_FLETCHING_LENGTH, &ArrowSettings::fletchingLength, nullptr},
+    {ARROW_FLETCHING_HEIGHT, &ArrowSettings::fletchingHeight, nullptr},
+    {ARROW_FLETCHING_SWEEP, &ArrowSettings::fletchingSweep, nullptr},
+    {ARROW_BEVEL_SIZE, &ArrowSettings::bevelSize, nullptr},
+    {ARROW_BEVEL, nullptr, &ArrowSettings::bevel},
+    {ARROW_DOUBLE, nullptr, &ArrowSettings::doubleArrow},
+    {ARROW_DOUBLE_SHAFT_LENGTH, &ArrowSettings::doubleShaftLength, nullptr},
+    {ARROW_DOUBLE_SHAFT_WIDTH, &ArrowSettings::doubleShaftWidth, nullptr},
+};
+
+ArrowSettings SettingsOf(KvNode* arrow) {
+  ArrowSettings s{};
+  for (const ShapeField& f : kShapeFields) {
+    if (f.number != nullptr) s.*f.number = kvtest::Float(arrow, f.id);
+    if (f.flag != nullptr) s.*f.flag = kvtest::Bool(arrow, f.id);
+  }
+  return s;
+}
+
+Points PointsOf(const ArrowOutline& outline) {
+  Points points;
+  for (int i = 0; i < outline.count; ++i) {
+    const ArrowPoint& p = outline.points[static_cast<size_t>(i)];
+    points.push_back({p.x, p.y, p.z});
+  }
+  return points;
+}
+
+// Every shape parameter changed alone, on an arrow where it matters, moves the contour
+// exactly as the same change of its own field moves the outline: a parameter read into
+// the wrong field shows here.
+TEST_P(Contour, EachShapeParameterFeedsItsOwnField) {
+  using Edits = std::vector<std::pair<std::int32_t, kvhost::Value>>;
+  const Edits fletched = {{ARROW_FLETCHING, true},   {ARROW_TAIL_NOTCH, 30.0},
+                          {ARROW_TAPER_HEAD, 0.2},   {ARROW_TAPER_TAIL, 0.5},
+                          {ARROW_HEAD_SWEEP, 20.0}};
+  struct Row {
+    Edits base;
+    std::int32_t id;
+    kvhost::Value value;
+  };
+  const Row rows[] = {
+      {fletched, ARROW_SHAFT_LENGTH, 333.0},
+      {fletched, ARROW_SHAFT_WIDTH, 77.0},
+      {fletched, ARROW_HEAD_LENGTH, 123.0},
+      {fletched, ARROW_HEAD_WIDTH, 61.0},
+      {{}, ARROW_CHEVRON_HEAD, true},
+      {{{ARROW_CHEVRON_HEAD, true}}, ARROW_CHEVRON_SQUARE_ENDS, true},
+      {{{ARROW_CHEVRON_HEAD, true}}, ARROW_CHEVRON_THICKNESS, 31.0},
+      {fletched, ARROW_TAIL_NOTCH, 12.0},
+      {fletched, ARROW_TAPER_HEAD, 0.35},
+      {fletched, ARROW_TAPER_TAIL, 0.15},
+      {fletched, ARROW_HEAD_SWEEP, 7.0},
+      {{}, ARROW_SHAFT, false},
+      {{}, ARROW_FLETCHING, true},
+      {fletched, ARROW_FLETCHING_LENGTH, 44.0},
+      {fletched, ARROW_FLETCHING_HEIGHT, 21.0},
+      {fletched, ARROW_FLETCHING_SWEEP, 9.0},
+      {{{ARROW_BEVEL, true}}, ARROW_BEVEL_SIZE, 4.0},
+      {{}, ARROW_BEVEL, true},
+      {{}, ARROW_DOUBLE, true},
+      {{{ARROW_DOUBLE, true}}, ARROW_DOUBLE_SHAFT_LENGTH, 222.0},
+      {{{ARROW_DOUBLE, true}}, ARROW_DOUBLE_SHAFT_WIDTH, 66.0},
+  };
+  ASSERT_EQ(std::size(rows), std::size(kShapeFields));
+  for (const Row& row : rows) {
+    SCOPED_TRACE("parameter " + std::to_string(row.id));
+    KvNode* arrow = NewArrow();
+    for (const auto& [id, value] : row.base) kvhost::SetParameter(doc, arrow, id, value);
+    KvNode* before = kvhost::GetContour(arrow, doc);
+    kvhost::SetParameter(doc, arrow, row.id, row.value);
+    KvNode* after = kvhost::GetContour(arrow, doc);
+    ASSERT_NE(before, nullptr);
+    ASSERT_NE(after, nullptr);
+    const Points moved = kvhost::SplinePoints(after);
+    bool changed = moved.size() != kvhost::SplinePoints(before).size();
+    for (size_t i = 0; !changed && i < moved.size(); ++i) {
+      const KvVector& a = kvhost::SplinePoints(before)[i];
+      changed = a.x != moved[i].x || a.y != moved[i].y;
+    }
+    EXPECT_TRUE(changed) << "the edit must move the outline for this row to test anything";
+    ExpectPoints(moved, PointsOf(BuildArrowOutline(SettingsOf(arrow))));
+    kvhost::FreeObject(before);
+    kvhost::FreeObject(after);
+  }
+}
+
+// Values large enough to overflow the outline's arithmetic give no contour at all rather
+// than a spline with infinite or NaN points; nothing is left allocated.
+TEST_P(Contour, ValuesThatOverflowTheOutlineGiveNoContour) {
+  const double huge = std::numeric_limits<double>::max();
+  const std::vector<std::vector<std::pair<std::int32_t, kvhost::Value>>> cases = {
+      {{ARROW_HEAD_WIDTH, huge}},
+      {{ARROW_SHAFT_WIDTH, huge}, {ARROW_TAPER_TAIL, 4.0}},
+      {{ARROW_HEAD_SWEEP, huge}, {ARROW_HEAD_LENGTH, huge}},
+      {{ARROW_SHAFT, false}, {ARROW_HEAD_SWEEP, -huge}, {ARROW_HEAD_LENGTH, -huge}},
+      {{ARROW_DOUBLE, true}, {ARROW_HEAD_LENGTH, huge}},
+      {{ARROW_CHEVRON_HEAD, true}, {ARROW_HEAD_WIDTH, huge}},
+      {{ARROW_BEVEL, true}, {ARROW_HEAD_WIDTH, huge}},
+  };
+  for (const auto& edits : cases) {
+    SCOPED_TRACE("first edit " + std::to_string(edits.front().first));
+    KvNode* arrow = NewArrow();
+    for (const auto& [id, value] : edits) kvhost::SetParameter(doc, arrow, id, value);
+    bool finite = true;
+    for (const KvVector& p : PointsOf(BuildArrowOutline(SettingsOf(arrow)))) {
+      finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
+    }
+    ASSERT_FALSE(finite) << "the case must overflow the outline";
+    const auto live = kvhost::LiveAllocations();
+    KvNode* spline = kvhost::GetContour(arrow, doc);
+    EXPECT_EQ(spline, nullptr);
+    if (spline != nullptr) kvhost::FreeObject(spline);
+    EXPECT_EQ(kvhost::LiveAllocations(), live);
+  }
 }
 
 KV_INSTANTIATE_FLAVOURS(Contour);

@@ -122,6 +122,15 @@ TEST_P(PresetCommandTest, SaveGivesTheFileTheSuffixKvp) {
   EXPECT_FALSE(std::filesystem::exists(dir / "c.kvp.kvp"));
   EXPECT_EQ(ReadBytes(dir / "c.kvp"), ReadBytes(dir / "a.kvp")) << "an existing file is replaced whole";
   EXPECT_EQ(ReadBytes(dir / "a.kvp").size(), kHeaderSize + 155);
+
+  // A suffix that matches in another case is the user's own spelling and stays.
+  std::filesystem::create_directory(dir / "case");
+  Save(arrow, PathIn("case/d.KVP"));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "case")) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"d.KVP"});
 }
 
 TEST_P(PresetCommandTest, LoadReadsAFileOfAnySuffix) {

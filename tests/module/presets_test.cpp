@@ -264,6 +264,35 @@ TEST_P(PresetFormatTest, FileCutAtEveryOffsetBeforeTheLastItemChangesNothing) {
   ExpectItems(arrow, DistinctItems());
 }
 
+// A float item that is NaN or infinite is refused like a file cut short: every float item
+// in turn: no parameter changes, no undo record, no update message. Finite values outside
+// the description's ranges are not the reader's business and load as stored.
+TEST_P(PresetFormatTest, NonFiniteFloatsFailTheLoadAndOutOfRangeValuesLoad) {
+  KvNode* arrow = NewArrow();
+  const auto before = Snapshot(arrow);
+  const std::size_t undoSteps = kvhost::UndoHistory(doc).size();
+  for (const Item& target : DefaultItems()) {
+    if (target.kind != Kind::Float) continue;
+    for (const double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+      SCOPED_TRACE("parameter " + std::to_string(target.id) + " = " + std::to_string(bad));
+      Items items = DistinctItems();
+      At(items, target.id).value = bad;
+      WriteBytes(dir / "bad.kvp", PresetFile(items, "bad").Build());
+      EXPECT_FALSE(Load(arrow, PathIn("bad.kvp")));
+      EXPECT_EQ(Snapshot(arrow), before);
+      EXPECT_EQ(kvhost::UndoHistory(doc).size(), undoSteps);
+    }
+  }
+  Items odd = DistinctItems();
+  At(odd, ARROW_HEAD_LENGTH).value = -50;
+  At(odd, ARROW_SHAFT_WIDTH).value = -1e30;
+  At(odd, kPrimPlane).value = 99;
+  At(odd, kSplineInterpolation).value = 42;
+  WriteBytes(dir / "odd.kvp", PresetFile(odd).Build());
+  EXPECT_TRUE(Load(arrow, PathIn("odd.kvp")));
+  ExpectItems(arrow, odd);
+}
+
 // A bad string anywhere ends the read: negative lengths, lengths past the end of the file
 // (without reserving memory for them) and bytes that are not UTF-8.
 TEST_P(PresetFormatTest, DamagedStringsFailTheLoad) {
