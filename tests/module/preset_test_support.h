@@ -144,9 +144,9 @@ inline bool HasDoubleArrowItems(const std::string& version) {
 // A preset file as the format lays it out for version: items 11 to 13 only in the layout
 // of versions 1.2 and 1.3.
 struct PresetFile {
-  explicit PresetFile(Items items = DefaultItems(), std::string name = "",
-                      std::string version = "# Version 1.3")
-      : version(std::move(version)), name(std::move(name)), items(std::move(items)) {}
+  explicit PresetFile(Items fileItems = DefaultItems(), std::string presetName = "",
+                      std::string fileVersion = "# Version 1.3")
+      : version(std::move(fileVersion)), name(std::move(presetName)), items(std::move(fileItems)) {}
 
   std::string version;
   std::string name;
