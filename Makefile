@@ -3,8 +3,9 @@ JOBS ?= 2
 
 .PHONY: setup build run test bench clean
 
+# The packages of the build and its tests only; `scripts/setup.sh all` installs the rest.
 setup:
-	bash scripts/setup.sh
+	bash scripts/setup.sh build
 
 build:
 	cmake --preset default $(CMAKE_ARGS)
@@ -19,5 +20,6 @@ test: setup build
 bench: build
 	./build/bin/keelvane-bench
 
+# Every preset's tree is build/ or build-NAME/.
 clean:
-	rm -rf build build-asan
+	rm -rf build build-*/ arrow.svg

@@ -3,26 +3,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include "arrow_defaults.h"
 #include "arrow_outline.h"
 
 namespace {
 
-ArrowSettings Defaults() {
-  ArrowSettings s{};
-  s.shaftLength = 400.0;
-  s.shaftWidth = 100.0;
-  s.hasShaft = true;
-  s.headLength = 100.0;
-  s.headWidth = 50.0;
-  s.chevronThickness = 50.0;
-  s.fletchingLength = 100.0;
-  s.fletchingHeight = 50.0;
-  s.fletchingSweep = 50.0;
-  s.bevelSize = 10.0;
-  s.doubleShaftLength = 400.0;
-  s.doubleShaftWidth = 100.0;
-  return s;
-}
+using kvtest::DefaultArrowSettings;
 
 void RunOutline(benchmark::State& state, const ArrowSettings& settings) {
   for (auto _ : state) {
@@ -32,14 +18,14 @@ void RunOutline(benchmark::State& state, const ArrowSettings& settings) {
 }
 
 void BM_DoubleArrowSolid(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.doubleArrow = true;
   s.headSweep = 20.0;
   RunOutline(state, s);
 }
 
 void BM_DoubleArrowChevron(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.doubleArrow = true;
   s.chevronHead = true;
   s.chevronSquareEnds = true;
@@ -47,7 +33,7 @@ void BM_DoubleArrowChevron(benchmark::State& state) {
 }
 
 void BM_FletchedChevronArrow(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.chevronHead = true;
   s.chevronSquareEnds = true;
   s.fletching = true;
@@ -57,7 +43,7 @@ void BM_FletchedChevronArrow(benchmark::State& state) {
 }
 
 void BM_ChevronArrow(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.chevronHead = true;
   s.chevronSquareEnds = true;
   s.tailNotch = 30.0;
@@ -65,7 +51,7 @@ void BM_ChevronArrow(benchmark::State& state) {
 }
 
 void BM_FletchedArrow(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.fletching = true;
   s.tailNotch = 30.0;
   s.taperTail = 0.5;
@@ -73,20 +59,20 @@ void BM_FletchedArrow(benchmark::State& state) {
 }
 
 void BM_BevelledArrow(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.bevel = true;
   s.tailNotch = 30.0;
   RunOutline(state, s);
 }
 
 void BM_PlainArrow(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.tailNotch = 30.0;
   RunOutline(state, s);
 }
 
 void BM_ChevronHead(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   s.chevronHead = true;
   s.chevronSquareEnds = true;
@@ -94,7 +80,7 @@ void BM_ChevronHead(benchmark::State& state) {
 }
 
 void BM_BevelledHead(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   s.bevel = true;
   s.headSweep = 20.0;
@@ -102,14 +88,14 @@ void BM_BevelledHead(benchmark::State& state) {
 }
 
 void BM_SolidHead(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   s.headSweep = 20.0;
   RunOutline(state, s);
 }
 
 void BM_FinishArrowSpline(benchmark::State& state) {
-  ArrowSettings s = Defaults();
+  ArrowSettings s = DefaultArrowSettings();
   s.fletching = true;
   s.tailNotch = 30.0;
   ArrowOutline outline = BuildArrowOutline(s);

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Fuzzes the preset reader for SECONDS (default 60): configures a clang build in
-# build-fuzz/, builds the fuzz target and runs it on a copy of fuzz/corpus. Exits non-zero
+# Fuzzes the preset reader for SECONDS (default 60): configures the clang build of the
+# CMake preset "fuzz" (build-fuzz/), builds the fuzz target and runs it on a copy of
+# fuzz/corpus. Exits non-zero
 # when the fuzzer finds a crash, a leak or a failed check; the input that caused it is left
 # in build-fuzz/artifacts/.
 #
@@ -12,8 +13,8 @@ seconds="${1:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKEELVANE_FUZZ=ON -DKEELVANE_TESTS=OFF -DKEELVANE_BENCH=OFF
-cmake --build build-fuzz -j2 --target preset_fuzzer
+cmake --preset fuzz
+cmake --build --preset fuzz -j 2
 
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT

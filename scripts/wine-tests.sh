@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 wine_dir=/usr/lib/wine
 for tool in wine64 wineserver; do
   if ! command -v "$tool" >/dev/null && [ ! -x "$wine_dir/$tool" ]; then
-    echo "wine-tests: $tool not found (run scripts/setup.sh)" >&2
+    echo "wine-tests: $tool not found (run scripts/setup.sh windows)" >&2
     exit 2
   fi
 done

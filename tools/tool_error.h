@@ -12,7 +12,8 @@ constexpr int kStatusFailed = 1;      // an operation failed (the module, a file
 constexpr int kStatusBadInput = 2;    // the command line or an input file is wrong
 
 struct ToolError : std::runtime_error {
-  ToolError(int status, const std::string& message) : std::runtime_error(message), status(status) {}
+  ToolError(int exitStatus, const std::string& message)
+      : std::runtime_error(message), status(exitStatus) {}
   int status;
 };
 

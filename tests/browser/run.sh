@@ -10,7 +10,7 @@ root="$(cd "$here/../.." && pwd)"
 tool="${1:-$root/build/bin/keelvane}"
 
 [[ -x "$tool" ]] || { echo "browser test: no tool at $tool (build it first)" >&2; exit 1; }
-[[ -x /usr/bin/chromium ]] || { echo "browser test: /usr/bin/chromium is missing (apt-get install chromium)" >&2; exit 1; }
+[[ -x /usr/bin/chromium ]] || { echo "browser test: /usr/bin/chromium is missing (run scripts/setup.sh browser)" >&2; exit 1; }
 if [[ ! -d "$here/node_modules/playwright-core" ]]; then
   (cd "$here" && npm ci --no-audit --no-fund)
 fi

@@ -1,4 +1,4 @@
-// Shared by the geometry tests: the default shape record and outline checks.
+// Shared by the geometry tests: outline checks, and the default shape record.
 
 #pragma once
 
@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "arrow_defaults.h"
 #include "arrow_outline.h"
 
 struct XY {
@@ -13,23 +14,7 @@ struct XY {
   double y;
 };
 
-// The object's default shape: a plain arrow with a shaft, every option off.
-inline ArrowSettings DefaultSettings() {
-  ArrowSettings s{};
-  s.shaftLength = 400.0;
-  s.shaftWidth = 100.0;
-  s.hasShaft = true;
-  s.headLength = 100.0;
-  s.headWidth = 50.0;
-  s.chevronThickness = 50.0;
-  s.fletchingLength = 100.0;
-  s.fletchingHeight = 50.0;
-  s.fletchingSweep = 50.0;
-  s.bevelSize = 10.0;
-  s.doubleShaftLength = 400.0;
-  s.doubleShaftWidth = 100.0;
-  return s;
-}
+using kvtest::DefaultArrowSettings;
 
 inline void ExpectOutline(const ArrowOutline& outline, std::initializer_list<XY> expected,
                           double tolerance = 1e-9) {

@@ -1,5 +1,6 @@
 // A new arrow's parameters: every reset parameter at its default with its type, the
 // settings that are never reset absent until the user sets them.
+#include "arrow_defaults.h"
 #include "module_fixture.h"
 
 namespace {
@@ -15,59 +16,57 @@ class ArrowObject : public kvtest::ModuleTest {};
 TEST_P(ArrowObject, NewObjectHoldsEveryDefault) {
   KvNode* arrow = NewArrow();
   ASSERT_NE(arrow, nullptr);
+  const ArrowSettings d = kvtest::DefaultArrowSettings();
+  const kvtest::ArrowSplineDefaults& h = kvtest::kArrowSplineDefaults;
   const struct {
     std::int32_t id;
     double value;
-  } floats[] = {{ARROW_SHAFT_LENGTH, 400},      {ARROW_SHAFT_WIDTH, 100},
-                {ARROW_HEAD_LENGTH, 100},       {ARROW_HEAD_WIDTH, 50},
-                {ARROW_TAIL_NOTCH, 0},          {ARROW_TAPER_HEAD, 0},
-                {ARROW_TAPER_TAIL, 0},          {ARROW_HEAD_SWEEP, 0},
-                {ARROW_FLETCHING_LENGTH, 100},  {ARROW_FLETCHING_HEIGHT, 50},
-                {ARROW_FLETCHING_SWEEP, 50},    {ARROW_CHEVRON_THICKNESS, 50},
-                {ARROW_DOUBLE_SHAFT_LENGTH, 400}, {ARROW_DOUBLE_SHAFT_WIDTH, 100},
-                {ARROW_BEVEL_SIZE, 10},         {ARROW_CLONE_SPLINE_VALUE, 0},
-                {1004, 0.08726646259971647},    {1005, 5}};
+  } floats[] = {{ARROW_SHAFT_LENGTH, d.shaftLength},
+                {ARROW_SHAFT_WIDTH, d.shaftWidth},
+                {ARROW_HEAD_LENGTH, d.headLength},
+                {ARROW_HEAD_WIDTH, d.headWidth},
+                {ARROW_TAIL_NOTCH, d.tailNotch},
+                {ARROW_TAPER_HEAD, d.taperHead},
+                {ARROW_TAPER_TAIL, d.taperTail},
+                {ARROW_HEAD_SWEEP, d.headSweep},
+                {ARROW_FLETCHING_LENGTH, d.fletchingLength},
+                {ARROW_FLETCHING_HEIGHT, d.fletchingHeight},
+                {ARROW_FLETCHING_SWEEP, d.fletchingSweep},
+                {ARROW_CHEVRON_THICKNESS, d.chevronThickness},
+                {ARROW_DOUBLE_SHAFT_LENGTH, d.doubleShaftLength},
+                {ARROW_DOUBLE_SHAFT_WIDTH, d.doubleShaftWidth},
+                {ARROW_BEVEL_SIZE, d.bevelSize},
+                {ARROW_CLONE_SPLINE_VALUE, 0},
+                {1004, h.angle},
+                {1005, h.maximumLength}};
   for (const auto& f : floats) EXPECT_EQ(Float(arrow, f.id), f.value) << f.id;
 
   const struct {
     std::int32_t id;
     bool value;
-  } bools[] = {{ARROW_SHAFT, true},         {ARROW_FLETCHING, false},
-               {ARROW_CHEVRON_HEAD, false}, {ARROW_CHEVRON_SQUARE_ENDS, false},
-               {ARROW_DOUBLE, false},       {ARROW_BEVEL, false},
-               {ARROW_BEVEL_OPTION, true},  {ARROW_CLONE_PLANE_ZY, true},
-               {ARROW_WRAP_SWITCH, true},   {ARROW_WRAP_NATURAL_INTERPOLATION, true},
-               {2301, false}};
+  } bools[] = {{ARROW_SHAFT, d.hasShaft},
+               {ARROW_FLETCHING, d.fletching},
+               {ARROW_CHEVRON_HEAD, d.chevronHead},
+               {ARROW_CHEVRON_SQUARE_ENDS, d.chevronSquareEnds},
+               {ARROW_DOUBLE, d.doubleArrow},
+               {ARROW_BEVEL, d.bevel},
+               {ARROW_BEVEL_OPTION, true},
+               {ARROW_CLONE_PLANE_ZY, true},
+               {ARROW_WRAP_SWITCH, true},
+               {ARROW_WRAP_NATURAL_INTERPOLATION, true},
+               {2301, h.reverse}};
   for (const auto& b : bools) EXPECT_EQ(Bool(arrow, b.id), b.value) << b.id;
 
   EXPECT_EQ(Int(arrow, ARROW_CLONE_COUNT), 3);
-  EXPECT_EQ(Int(arrow, 1001), 3);
-  EXPECT_EQ(Int(arrow, 1003), 8);
-  EXPECT_EQ(Int(arrow, 2300), 0);
+  EXPECT_EQ(Int(arrow, 1001), h.interpolation);
+  EXPECT_EQ(Int(arrow, 1003), h.subdivision);
+  EXPECT_EQ(Int(arrow, 2300), h.plane);
   EXPECT_EQ(Text(arrow, ARROW_PRESET_NAME), "");
 
   for (std::int32_t unreset : {ARROW_EXTRUDE_CAPS, ARROW_CLONER_ADD_EXTRUDE, ARROW_CLONE_ON_SPLINE,
                                ARROW_CLONE_SPLINE, ARROW_WRAP_ADD_EXTRUDE, ARROW_WRAP_SPLINE}) {
     EXPECT_FALSE(Has(arrow, unreset)) << unreset;
   }
-}
-
-TEST_P(ArrowObject, MenuCreationTakesTheDocumentsSplinePlane) {
-  kvhost::SetSplinePlane(doc, 2);
-  KvNode* arrow = NewArrow();
-  ASSERT_NE(arrow, nullptr);
-  EXPECT_EQ(Int(arrow, 2300), 2);
-}
-
-TEST_P(ArrowObject, EveryMessageIsAnsweredTrue) {
-  KvNode* arrow = NewArrow();
-  ASSERT_NE(arrow, nullptr);
-  for (std::int32_t type : {0, 1, 5, 7, 17, 18, 22, 1000, -4}) {
-    // 17 and 18 with no data and 22 with no document must not be read.
-    EXPECT_TRUE(kvhost::SendMessage(arrow, type, nullptr)) << type;
-  }
-  EXPECT_TRUE(kvhost::PressButton(arrow, 99999));
-  EXPECT_TRUE(kvhost::SetParameter(doc, arrow, ARROW_HEAD_LENGTH, 120.0));
 }
 
 TEST_P(ArrowObject, FailedAllocationOfTheObjectGivesNone) {

@@ -110,12 +110,14 @@ TEST_P(ArrowButtonTest, NewArrowFromTheMenuLiesInTheDocumentsSplinePlane) {
 
 TEST_P(ArrowButtonTest, EveryMessageIsAnsweredTrue) {
   KvNode* arrow = NewArrow();
-  for (std::int32_t type : {0, 5, 7, 17, 18, 22, 23, 100004}) {
+  for (std::int32_t type : {0, 1, 5, 7, 17, 18, 22, 23, 1000, 100004, -4}) {
+    // 17 and 18 with no data and 22 with no document must not be read.
     EXPECT_TRUE(kvhost::SendMessage(arrow, type, nullptr)) << "type " << type;
   }
   EXPECT_TRUE(kvhost::PressButton(arrow, 99999));
   EXPECT_TRUE(kvhost::PressButton(arrow, ARROW_HEAD_LENGTH));
   EXPECT_TRUE(SendParameterSet(arrow, 77777));
+  EXPECT_TRUE(kvhost::SetParameter(doc, arrow, ARROW_HEAD_LENGTH, 120.0));
   EXPECT_TRUE(kvhost::SetParameter(doc, arrow, ARROW_CLONE_COUNT, 5));
   EXPECT_TRUE(kvhost::SendMessage(arrow, 22, doc));
 }

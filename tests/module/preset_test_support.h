@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "arrow_defaults.h"
 #include "files.h"
 #include "host_services.h"
 #include "module_fixture.h"
@@ -91,20 +92,35 @@ using Items = std::vector<Item>;
 
 // Items 5 to 29 in file order, at the values a reset object has.
 inline Items DefaultItems() {
+  const ArrowSettings d = DefaultArrowSettings();
+  const ArrowSplineDefaults& h = kArrowSplineDefaults;
+  auto flag = [](bool on) { return on ? 1.0 : 0.0; };
   return {
-      {ARROW_HEAD_LENGTH, Kind::Float, 100},        {ARROW_HEAD_WIDTH, Kind::Float, 50},
-      {ARROW_HEAD_SWEEP, Kind::Float, 0},           {ARROW_CHEVRON_HEAD, Kind::Bool, 0},
-      {ARROW_CHEVRON_SQUARE_ENDS, Kind::Bool, 0},   {ARROW_CHEVRON_THICKNESS, Kind::Float, 50},
-      {ARROW_DOUBLE, Kind::Bool, 0},                {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, 400},
-      {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float, 100}, {ARROW_SHAFT, Kind::Bool, 1},
-      {ARROW_SHAFT_LENGTH, Kind::Float, 400},       {ARROW_SHAFT_WIDTH, Kind::Float, 100},
-      {ARROW_TAIL_NOTCH, Kind::Float, 0},           {ARROW_TAPER_HEAD, Kind::Float, 0},
-      {ARROW_TAPER_TAIL, Kind::Float, 0},           {ARROW_FLETCHING, Kind::Bool, 0},
-      {ARROW_FLETCHING_LENGTH, Kind::Float, 100},   {ARROW_FLETCHING_HEIGHT, Kind::Float, 50},
-      {ARROW_FLETCHING_SWEEP, Kind::Float, 50},     {kPrimPlane, Kind::Int, 0},
-      {kPrimReverse, Kind::Bool, 0},                {kSplineInterpolation, Kind::Int, 3},
-      {kSplineSub, Kind::Int, 8},             {kSplineAngle, Kind::Float, 0.08726646259971647},
-      {kSplineMaximumLength, Kind::Float, 5},
+      {ARROW_HEAD_LENGTH, Kind::Float, d.headLength},
+      {ARROW_HEAD_WIDTH, Kind::Float, d.headWidth},
+      {ARROW_HEAD_SWEEP, Kind::Float, d.headSweep},
+      {ARROW_CHEVRON_HEAD, Kind::Bool, flag(d.chevronHead)},
+      {ARROW_CHEVRON_SQUARE_ENDS, Kind::Bool, flag(d.chevronSquareEnds)},
+      {ARROW_CHEVRON_THICKNESS, Kind::Float, d.chevronThickness},
+      {ARROW_DOUBLE, Kind::Bool, flag(d.doubleArrow)},
+      {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, d.doubleShaftLength},
+      {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float, d.doubleShaftWidth},
+      {ARROW_SHAFT, Kind::Bool, flag(d.hasShaft)},
+      {ARROW_SHAFT_LENGTH, Kind::Float, d.shaftLength},
+      {ARROW_SHAFT_WIDTH, Kind::Float, d.shaftWidth},
+      {ARROW_TAIL_NOTCH, Kind::Float, d.tailNotch},
+      {ARROW_TAPER_HEAD, Kind::Float, d.taperHead},
+      {ARROW_TAPER_TAIL, Kind::Float, d.taperTail},
+      {ARROW_FLETCHING, Kind::Bool, flag(d.fletching)},
+      {ARROW_FLETCHING_LENGTH, Kind::Float, d.fletchingLength},
+      {ARROW_FLETCHING_HEIGHT, Kind::Float, d.fletchingHeight},
+      {ARROW_FLETCHING_SWEEP, Kind::Float, d.fletchingSweep},
+      {kPrimPlane, Kind::Int, double(h.plane)},
+      {kPrimReverse, Kind::Bool, flag(h.reverse)},
+      {kSplineInterpolation, Kind::Int, double(h.interpolation)},
+      {kSplineSub, Kind::Int, double(h.subdivision)},
+      {kSplineAngle, Kind::Float, h.angle},
+      {kSplineMaximumLength, Kind::Float, h.maximumLength},
   };
 }
 
@@ -144,9 +160,9 @@ inline bool HasDoubleArrowItems(const std::string& version) {
 // A preset file as the format lays it out for version: items 11 to 13 only in the layout
 // of versions 1.2 and 1.3.
 struct PresetFile {
-  explicit PresetFile(Items items = DefaultItems(), std::string name = "",
-                      std::string version = "# Version 1.3")
-      : version(std::move(version)), name(std::move(name)), items(std::move(items)) {}
+  explicit PresetFile(Items fileItems = DefaultItems(), std::string presetName = "",
+                      std::string fileVersion = "# Version 1.3")
+      : version(std::move(fileVersion)), name(std::move(presetName)), items(std::move(fileItems)) {}
 
   std::string version;
   std::string name;

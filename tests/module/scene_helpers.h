@@ -191,10 +191,10 @@ class SceneTest : public ModuleTest {
   }
 
   // One undo brings back the document as it was before the command, one redo its result.
-  void ExpectUndoRedoExact(const std::string& before) {
+  void ExpectUndoRedoExact(const std::string& original) {
     const std::string after = Snapshot(doc);
     ASSERT_TRUE(kvhost::Undo(doc));
-    EXPECT_EQ(Snapshot(doc), before) << "after undo";
+    EXPECT_EQ(Snapshot(doc), original) << "after undo";
     ASSERT_TRUE(kvhost::Redo(doc));
     EXPECT_EQ(Snapshot(doc), after) << "after redo";
   }

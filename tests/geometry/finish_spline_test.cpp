@@ -5,7 +5,7 @@
 namespace {
 
 ArrowOutline DefaultArrow() {
-  return BuildArrowOutline(DefaultSettings());
+  return BuildArrowOutline(DefaultArrowSettings());
 }
 
 void ExpectPoints(const ArrowPoint* points, std::initializer_list<ArrowPoint> expected) {
@@ -51,7 +51,7 @@ TEST(FinishSpline, ReverseRunsTheOutlineTheOtherWay) {
 }
 
 TEST(FinishSpline, ReverseKeepsTheMiddlePointOfAnOddCount) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   ArrowOutline head = BuildArrowOutline(s);
   FinishArrowSpline(head.points.data(), head.count, 0, true);

@@ -45,7 +45,7 @@ TEST(NoAllocation, EveryFamilyAndTheFinishingStep) {
   std::vector<ArrowSettings> records;
   for (int family = 1; family <= 10; ++family) {
     for (bool extra : {false, true}) {
-      ArrowSettings s = DefaultSettings();
+      ArrowSettings s = DefaultArrowSettings();
       s.doubleArrow = family <= 2;
       s.chevronHead = family == 2 || family == 3 || family == 4 || family == 8;
       s.hasShaft = family <= 7;

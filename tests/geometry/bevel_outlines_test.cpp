@@ -5,7 +5,7 @@
 namespace {
 
 ArrowSettings BevelSettings(bool shaft) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.bevel = true;
   s.hasShaft = shaft;
   return s;
@@ -61,7 +61,7 @@ TEST(BevelledHead, SweepAddsTheNotchPointsAndKeepsTheFrontEdge) {
 
 TEST(Bevel, SizeZeroOrBelowDrawsTheUnbevelledOutline) {
   for (bool shaft : {true, false}) {
-    ArrowSettings unbevelled = DefaultSettings();
+    ArrowSettings unbevelled = DefaultArrowSettings();
     unbevelled.hasShaft = shaft;
     unbevelled.tailNotch = 30;
     for (double size : {0.0, -10.0}) {

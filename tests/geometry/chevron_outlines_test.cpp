@@ -7,13 +7,13 @@
 namespace {
 
 ArrowSettings ChevronSettings() {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.chevronHead = true;
   return s;
 }
 
 ArrowSettings DoubleSettings(bool chevron) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.doubleArrow = true;
   s.chevronHead = chevron;
   return s;

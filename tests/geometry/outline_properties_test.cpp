@@ -240,7 +240,7 @@ TEST(OutlineProperties, FamiliesIgnoreTheSettingsTheyDoNotRead) {
 
 TEST(OutlineProperties, DefaultOutlinesRunClockwise) {
   for (int family = 1; family <= kFamilies; ++family) {
-    ArrowSettings s = DefaultSettings();
+    ArrowSettings s = DefaultArrowSettings();
     s.doubleArrow = family <= 2;
     s.chevronHead = family == 2 || family == 3 || family == 4 || family == 8;
     s.hasShaft = family <= 7;

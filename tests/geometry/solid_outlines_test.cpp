@@ -3,12 +3,12 @@
 #include "outline_test_support.h"
 
 TEST(PlainArrow, DefaultsGiveTheSevenPointArrow) {
-  ExpectOutline(BuildArrowOutline(DefaultSettings()),
+  ExpectOutline(BuildArrowOutline(DefaultArrowSettings()),
                 {{-250, 50}, {150, 50}, {150, 100}, {250, 0}, {150, -100}, {150, -50}, {-250, -50}});
 }
 
 TEST(PlainArrow, TapersInsetTheShaftEdgeButNeverMoveTheWings) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.taperTail = 0.5;
   s.taperHead = 0.2;
   ExpectOutline(BuildArrowOutline(s),
@@ -16,14 +16,14 @@ TEST(PlainArrow, TapersInsetTheShaftEdgeButNeverMoveTheWings) {
 }
 
 TEST(PlainArrow, SweepMovesOnlyTheWingTipsBack) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.headSweep = 20;
   ExpectOutline(BuildArrowOutline(s),
                 {{-250, 50}, {150, 50}, {130, 100}, {250, 0}, {130, -100}, {150, -50}, {-250, -50}});
 }
 
 TEST(PlainArrow, NotchApexLeadsOnlyWhenTheNotchIsDeeperThanZero) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.tailNotch = 30;
   const ArrowOutline notched = BuildArrowOutline(s);
   ASSERT_EQ(notched.count, 8);
@@ -31,7 +31,7 @@ TEST(PlainArrow, NotchApexLeadsOnlyWhenTheNotchIsDeeperThanZero) {
   ExpectPoint(notched, 1, {-250, 50});
   ExpectPoint(notched, 7, {-250, -50});
 
-  const ArrowOutline plain = BuildArrowOutline(DefaultSettings());
+  const ArrowOutline plain = BuildArrowOutline(DefaultArrowSettings());
   for (double depth : {0.0, -5.0}) {
     s.tailNotch = depth;
     EXPECT_TRUE(SameOutline(BuildArrowOutline(s), plain)) << "notch " << depth;
@@ -39,7 +39,7 @@ TEST(PlainArrow, NotchApexLeadsOnlyWhenTheNotchIsDeeperThanZero) {
 }
 
 TEST(FletchedArrow, DefaultsGiveThirteenPoints) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.fletching = true;
   ExpectOutline(BuildArrowOutline(s),
                 {{-250, 50}, {-300, 100}, {-200, 100}, {-150, 50}, {150, 50}, {150, 100}, {250, 0},
@@ -47,7 +47,7 @@ TEST(FletchedArrow, DefaultsGiveThirteenPoints) {
 }
 
 TEST(FletchedArrow, NotchApexComesBeforeTheFins) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.fletching = true;
   s.tailNotch = 30;
   const ArrowOutline outline = BuildArrowOutline(s);
@@ -58,7 +58,7 @@ TEST(FletchedArrow, NotchApexComesBeforeTheFins) {
 }
 
 TEST(FletchedArrow, FinsFollowTheTaperedShaftEdge) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.fletching = true;
   s.taperTail = 0.5;
   s.taperHead = 0.2;
@@ -72,7 +72,7 @@ TEST(FletchedArrow, FinsFollowTheTaperedShaftEdge) {
 // The fin insets divide by the shaft length; without a shaft length the fins
 // used to come out as infinities and NaNs.
 TEST(FletchedArrow, ZeroShaftLengthGivesFiniteUntaperedFins) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.fletching = true;
   s.shaftLength = 0;
   s.taperTail = 0.5;
@@ -91,13 +91,13 @@ TEST(FletchedArrow, ZeroShaftLengthGivesFiniteUntaperedFins) {
 }
 
 TEST(SolidHead, WithoutShaftTheHeadIsATriangle) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   ExpectOutline(BuildArrowOutline(s), {{-50, 50}, {50, 0}, {-50, -50}});
 }
 
 TEST(SolidHead, PositiveSweepOpensANotchAtTheBack) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   s.headSweep = 20;
   ExpectOutline(BuildArrowOutline(s), {{-50, 0}, {-70, 50}, {50, 0}, {-70, -50}});
@@ -107,7 +107,7 @@ TEST(SolidHead, PositiveSweepOpensANotchAtTheBack) {
 }
 
 TEST(SolidHead, FletchingNeedsAShaft) {
-  ArrowSettings s = DefaultSettings();
+  ArrowSettings s = DefaultArrowSettings();
   s.hasShaft = false;
   const ArrowOutline head = BuildArrowOutline(s);
   s.fletching = true;
