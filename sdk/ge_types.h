@@ -8,6 +8,7 @@
 using Int32 = std::int32_t;
 using UInt32 = std::uint32_t;
 using Int64 = std::int64_t;
+using UInt64 = std::uint64_t;
 using Int = std::int64_t;
 using Float = double;
 using Float32 = float;
