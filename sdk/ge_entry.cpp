@@ -13,47 +13,47 @@ GeResource g_resource;
 namespace {
 
 Int32 InitSystem(intptr_t first, void* third) {
-  if (g_initCount++ != 0) return 1;
+  if (g_initCount++ != 0) return KV_RESULT_OK;
   Int32 apiVersion = 0;
-  if (!InitOS(reinterpret_cast<const KvHostTables*>(first), &apiVersion)) return -3;
+  if (!InitOS(reinterpret_cast<const KvHostTables*>(first), &apiVersion)) return KV_RESULT_REFUSED;
 
   const Bool tooOld = apiVersion < g_minHostApiVersion;
   const Bool noPath = third == nullptr;
-  if (g_versionTestedBeforePath ? (tooOld || noPath) : (noPath || tooOld)) return -3;
+  if (g_versionTestedBeforePath ? (tooOld || noPath) : (noPath || tooOld)) return KV_RESULT_REFUSED;
 
   void* holder = NewMemClear(static_cast<Int>(sizeof(Filename)));
   if (holder == nullptr) {
     g_pluginPath = nullptr;
-    return 1;
+    return KV_RESULT_OK;
   }
   g_pluginPath = new (holder) Filename();
   g_pluginPath->CopyFrom(static_cast<const KvFilename*>(third));
-  return 1;
+  return KV_RESULT_OK;
 }
 
 Int32 EndSystem() {
-  if (--g_initCount != 0) return 1;
+  if (--g_initCount != 0) return KV_RESULT_OK;
   PluginEnd();
   g_resource.Free();
   DeleteObj(g_pluginPath);
-  return 1;
+  return KV_RESULT_OK;
 }
 
 }  // namespace
 
 extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third) {
   switch (action) {
-    case 1:
+    case KV_ACTION_INIT_SYSTEM:
       return InitSystem(first, third);
-    case 2:
-      return PluginStart() ? 1 : 0;
-    case 3:
+    case KV_ACTION_START:
+      return PluginStart() ? KV_RESULT_OK : KV_RESULT_FAILED;
+    case KV_ACTION_END:
       return EndSystem();
-    case 4:
-      return 5;
-    case 6:
-      return PluginMessage(static_cast<Int32>(first), second) ? 1 : -1;
+    case KV_ACTION_PROBE:
+      return KV_RESULT_PROBE;
+    case KV_ACTION_MESSAGE:
+      return PluginMessage(static_cast<Int32>(first), second) ? KV_RESULT_OK : KV_RESULT_UNHANDLED;
     default:
-      return -1;
+      return KV_RESULT_UNHANDLED;
   }
 }

@@ -52,9 +52,9 @@ void PluginEnd() {}
 
 Bool PluginMessage(Int32 id, void*) {
   switch (id) {
-    case 0:
+    case KV_PLUGINMESSAGE_NONE:
       return true;
-    case 1:
+    case KV_PLUGINMESSAGE_LOAD_RESOURCES:
       return LoadModuleResources();
     default:
       return false;
