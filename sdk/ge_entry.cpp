@@ -33,7 +33,8 @@ Int32 InitSystem(intptr_t first, void* third) {
 
 Int32 EndSystem() {
   if (--g_initCount != 0) return KV_RESULT_OK;
-  PluginEnd();
+  // Without the host's tables nothing was kept, and the releases below call nothing.
+  if (OSReady()) PluginEnd();
   g_resource.Free();
   DeleteObj(g_pluginPath);
   return KV_RESULT_OK;
@@ -46,12 +47,16 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
     case KV_ACTION_INIT_SYSTEM:
       return InitSystem(first, third);
     case KV_ACTION_START:
+      // Without the host's tables the plug-in could call nothing: a host that starts a
+      // module whose initialisation it refused gets a failed start, not a crash.
+      if (!OSReady()) return KV_RESULT_FAILED;
       return PluginStart() ? KV_RESULT_OK : KV_RESULT_FAILED;
     case KV_ACTION_END:
       return EndSystem();
     case KV_ACTION_PROBE:
       return KV_RESULT_PROBE;
     case KV_ACTION_MESSAGE:
+      if (!OSReady()) return KV_RESULT_UNHANDLED;
       return PluginMessage(static_cast<Int32>(first), second) ? KV_RESULT_OK : KV_RESULT_UNHANDLED;
     default:
       return KV_RESULT_UNHANDLED;

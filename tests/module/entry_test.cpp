@@ -1,5 +1,10 @@
 // The module's entry point as the host drives it: action results, nested initialisation,
 // the version and path checks of each flavour, resources, registration and console lines.
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
 #include "module_fixture.h"
 #include "module_loader.h"
 
@@ -141,6 +146,70 @@ TEST_P(EntryPoint, MissingSubTableIsReportedAndInitialisationGoesOn) {
   EXPECT_NE(line.text.find(" && t_C4DOS_Ne && t_C4DOS_FL"), std::string::npos);
   EXPECT_EQ(line.text.size(), std::string("Assertion failed: ").size() + 37 * 10 + 36 * 4);
   module->End();
+}
+
+// A host record with one sub-table null, run in a child process so that a call through
+// the null pointer is a failed test, not a lost suite. The module calls 13 of the 37
+// tables: a null one of those refuses action 1 as a table of another layout does, and the
+// module then answers every later action without calling the host; a null one of the
+// others changes nothing. Either way the assertion line is written whenever Ge (the
+// console) and St (its strings) are there.
+const char* const kSubTables[] = {
+    "Ge", "Sh", "Hf", "Bc", "St", "Bm", "Ms", "Ba", "Fn", "Fl", "Bf", "Cd", "Cu",
+    "Pr", "Lr", "Bl", "Tg", "Bo", "Bd", "Bt", "Mt", "Tx", "Bs", "Bu", "Br", "Bv",
+    "Nb", "Pl", "Fi", "Pa", "Ln", "Gv", "Gd", "At", "CA", "Ne", "FL"};
+
+bool ModuleCallsTable(const std::string& name) {
+  for (const char* called : {"Ge", "Bc", "St", "Bm", "Fn", "Fl", "Bf", "Lr", "Bl", "Tg", "Bo",
+                             "Bd", "Pl"}) {
+    if (name == called) return true;
+  }
+  return false;
+}
+
+// What the module answered and wrote, with sub-table index null at action 1.
+std::string StartWithNullSubTable(const std::string& modulePath, int index) {
+  kvhost::ResetHost();
+  std::string error;
+  auto module = kvhost::Module::Load(modulePath, &error);
+  if (module == nullptr) return error;
+  const auto live = kvhost::LiveAllocations();
+  kvhost::NullSubTableForNextCall(index);
+  const std::int32_t init = module->Initialise();
+  const bool kept = kvhost::LiveAllocations() != live;
+  bool assertion = false;
+  for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) {
+    assertion = assertion || (line.level == KV_OUTPUT_CRITICAL && line.file == "operatingsystem");
+  }
+  const std::int32_t message = module->LoadResources();
+  const std::int32_t start = module->StartPlugins();
+  const std::int32_t end = module->End();
+  return "action 1 " + std::to_string(init) + (kept ? " keeping memory" : " keeping nothing") +
+         ", assertion line " + (assertion ? "written" : "missing") + ", then actions 6 2 3: " +
+         std::to_string(message) + " " + std::to_string(start) + " " + std::to_string(end);
+}
+
+[[noreturn]] void ReportAndExit(const std::string& summary) {
+  std::fprintf(stderr, "%s\n", summary.c_str());
+  std::fflush(stderr);
+  std::exit(0);
+}
+
+TEST_P(EntryPoint, EveryNullSubTableIsRefusedOrIgnoredWithoutACrash) {
+  static_assert(std::size(kSubTables) == KV_HOST_SUBTABLE_COUNT);
+  for (const std::string name : kSubTables) {
+    const bool called = ModuleCallsTable(name);
+    const bool lineWritable = name != "Ge" && name != "St";
+    const std::string expected =
+        std::string(called ? "action 1 -3 keeping nothing" : "action 1 1 keeping memory") +
+        ", assertion line " + (lineWritable ? "written" : "missing") +
+        (called ? ", then actions 6 2 3: -1 0 1" : ", then actions 6 2 3: 1 1 1");
+    const int index = kvhost::SubTableIndex(name);
+    ASSERT_GE(index, 0) << name;
+    EXPECT_EXIT(ReportAndExit(StartWithNullSubTable(GetParam().modulePath, index)),
+                ::testing::ExitedWithCode(0), expected)
+        << "t_C4DOS_" << name;
+  }
 }
 
 TEST_P(EntryPoint, ResourcesThatDoNotLoadFailEveryTimeWithTheLine) {
