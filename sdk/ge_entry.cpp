@@ -19,7 +19,9 @@ Int32 InitSystem(intptr_t first, void* third) {
 
   const Bool tooOld = apiVersion < g_minHostApiVersion;
   const Bool noPath = third == nullptr;
-  if (g_versionTestedBeforePath ? (tooOld || noPath) : (noPath || tooOld)) return KV_RESULT_REFUSED;
+  // Both checks only read what the host handed over and both refuse with nothing kept, so
+  // the order in which they are made cannot be seen: one condition serves both flavours.
+  if (tooOld || noPath) return KV_RESULT_REFUSED;
 
   void* holder = NewMemClear(static_cast<Int>(sizeof(Filename)));
   if (holder == nullptr) {

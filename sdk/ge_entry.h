@@ -17,8 +17,6 @@ Bool PluginMessage(Int32 id, void* data);
 
 // The lowest host API version the plug-in accepts; action 1 refuses an older host.
 extern const Int32 g_minHostApiVersion;
-// Whether action 1 tests the host's version before the module's path.
-extern const Bool g_versionTestedBeforePath;
 
 // Action 1 calls not yet matched by an action 3.
 extern Int32 g_initCount;

@@ -11,7 +11,6 @@
 static ModuleRegistration s_moduleRegistration(MODULE_IDENTIFIER, kFrameworkVersionAtLoad);
 
 const Int32 g_minHostApiVersion = MIN_HOST_API_VERSION;
-const Bool g_versionTestedBeforePath = kVersionTestedBeforePath;
 
 namespace {
 

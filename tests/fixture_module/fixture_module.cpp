@@ -80,7 +80,6 @@ static ModuleRegistration s_registration("net.keelvane.test.fixture", 0);
 
 // The fixture accepts every host and answers every plug-in message.
 const Int32 g_minHostApiVersion = 0;
-const Bool g_versionTestedBeforePath = true;
 
 Bool PluginStart() {
   return RegisterObjectPlugin(ID_FIXTURE_OBJECT, String("Fixture"), OBJECT_ISSPLINE,
