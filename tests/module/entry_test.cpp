@@ -5,8 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "module_fixture.h"
 #include "module_loader.h"
+#include "preset_test_support.h"
 
 namespace {
 
@@ -235,6 +235,63 @@ TEST_P(EntryPoint, MissingIconStillRegistersTheObject) {
   ASSERT_NE(arrow, nullptr);
   EXPECT_FALSE(arrow->icon.has_value());
   EXPECT_EQ(ConsoleTexts().back(), "Orlendt Software: Keelvane successfully loaded.");
+}
+
+TEST_P(EntryPoint, FailedRegistrationAnswersZeroAndSaysSo) {
+  // Without resources the description "Okeelvane" cannot be registered, so neither can the
+  // object.
+  kvtest::PluginFolderCopy copy(GetParam(), {.withResources = false});
+  auto module = LoadModule(copy.ModulePath());
+  ASSERT_EQ(module->Initialise(), 1);
+  ASSERT_EQ(module->LoadResources(), -1);
+  EXPECT_EQ(module->StartPlugins(), 0);
+  EXPECT_EQ(kvhost::FindPlugin(kvtest::kArrowType), nullptr);
+  const kvhost::ConsoleLine& line = kvhost::ConsoleLines().back();
+  EXPECT_EQ(line.text, "Orlendt Software: Failed to load Keelvane.");
+  EXPECT_EQ(line.file, "main");
+  EXPECT_EQ(line.line, 17);
+  EXPECT_EQ(line.audience, 14);
+  EXPECT_EQ(line.writeMeta, 1);
+  EXPECT_EQ(line.level, KV_OUTPUT_INFO);
+  module->End();
+}
+
+// The process's current folder, changed for the life of the object.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder)
+      : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentFolder() { std::filesystem::current_path(saved_); }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path saved_;
+};
+
+// Without memory for the path holder the module keeps no path and starts from an empty
+// plug-in folder: "res" and "presets" are looked up relative to the current folder, not
+// beside the module (which here has neither).
+TEST_P(EntryPoint, NoMemoryForThePathHolderStartsFromAnEmptyPluginFolder) {
+  kvtest::PluginFolderCopy bare(GetParam(), {.withResources = false, .withPresets = false});
+  kvtest::PluginFolderCopy current(GetParam(), {});
+  CurrentFolder inCurrent(current.Folder());
+  auto module = LoadModule(bare.ModulePath());
+  kvhost::FailNextAllocation(kvhost::AllocKind::Memory);  // the path holder: the first
+  ASSERT_EQ(module->Initialise(), 1);
+  EXPECT_EQ(module->LoadResources(), 1);
+  ASSERT_EQ(module->StartPlugins(), 1);
+
+  KvDocument* doc = kvhost::NewDocument();
+  KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kvtest::kArrowType);
+  ASSERT_NE(arrow, nullptr);
+  kvhost::QueueDialogCancel();
+  kvhost::PressButton(arrow, ARROW_PRESET_LOAD);
+  EXPECT_EQ(kvtest::LastDialogStart(), kvtest::DialogStart("presets"));
+  kvhost::FreeDocument(doc);
+  module->End();
 }
 
 TEST_P(EntryPoint, ExportsNothingButTheThreeSymbols) {
