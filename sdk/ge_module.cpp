@@ -6,10 +6,20 @@ namespace {
 // registration.
 constexpr UInt32 kGeneratedRegistrations = 2;
 
+void CpuYield() {}
+
 }  // namespace
 
-ModuleRegistration::ModuleRegistration(KvModuleRecord& record, const char* identifier) {
-  record.layoutVersion = KV_TABLE_LAYOUT_VERSION;
-  record.identifier = identifier;
-  record.registrationCount = kGeneratedRegistrations;
+// Zero until the registration fills it at load.
+extern "C" {
+KV_EXPORT KvModuleRecord g_maxon = {{0, 0}, 0, 0, nullptr};
+KV_EXPORT KvCpuYieldDelegate g_CpuYieldDelegate = CpuYield;
+}
+
+ModuleRegistration::ModuleRegistration(const char* identifier, UInt64 frameworkVersion) {
+  g_maxon.frameworkVersion[0] = frameworkVersion;
+  g_maxon.frameworkVersion[1] = frameworkVersion;
+  g_maxon.layoutVersion = KV_TABLE_LAYOUT_VERSION;
+  g_maxon.identifier = identifier;
+  g_maxon.registrationCount = kGeneratedRegistrations;
 }

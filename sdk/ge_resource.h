@@ -27,7 +27,7 @@ class GeResource {
   Filename* _path = nullptr;
 };
 
-// The module's resources and its own file path, kept by the module's entry point.
+// The module's resources and its own file path, kept by the entry framework (ge_entry.h).
 extern GeResource g_resource;
 extern Filename* g_pluginPath;
 

@@ -8,6 +8,7 @@
 using Int32 = std::int32_t;
 using UInt32 = std::uint32_t;
 using Int64 = std::int64_t;
+using UInt64 = std::uint64_t;
 using Int = std::int64_t;
 using Float = double;
 using Float32 = float;
@@ -26,52 +27,68 @@ struct Vector {
 };
 static_assert(sizeof(Vector) == sizeof(KvVector), "Vector must match the host's vector");
 
+// The host's numbers as the SDK spells them; each value is defined once, in the C
+// boundary headers.
+
 // Messages.
-constexpr Int32 MSG_UPDATE = 5;
-constexpr Int32 MSG_CHANGE = 7;
-constexpr Int32 MSG_DESCRIPTION_POSTSETPARAMETER = 17;
-constexpr Int32 MSG_DESCRIPTION_COMMAND = 18;
-constexpr Int32 MSG_MENUPREPARE = 22;
+constexpr Int32 MSG_UPDATE = KV_MSG_UPDATE;
+constexpr Int32 MSG_CHANGE = KV_MSG_CHANGE;
+constexpr Int32 MSG_DESCRIPTION_POSTSETPARAMETER = KV_MSG_DESCRIPTION_POSTSETPARAMETER;
+constexpr Int32 MSG_DESCRIPTION_COMMAND = KV_MSG_DESCRIPTION_COMMAND;
+constexpr Int32 MSG_MENUPREPARE = KV_MSG_MENUPREPARE;
 
 // Object, tag and description types.
-constexpr Int32 Obase = 5155;
-constexpr Int32 Ospline = 5101;
-constexpr Int32 Onull = 5140;
-constexpr Int32 Oextrude = 5116;
-constexpr Int32 Ocloner = 1018544;
-constexpr Int32 Osplinewrap = 1019221;
-constexpr Int32 Tpoint = 5600;
+constexpr Int32 Obase = KV_TYPE_BASE;
+constexpr Int32 Ospline = KV_TYPE_SPLINE;
+constexpr Int32 Onull = KV_TYPE_NULL;
+constexpr Int32 Oextrude = KV_TYPE_EXTRUDE;
+constexpr Int32 Ocloner = KV_TYPE_CLONER;
+constexpr Int32 Osplinewrap = KV_TYPE_SPLINE_WRAP;
+constexpr Int32 Tpoint = KV_TAG_POINT;
 
 // Object plug-in info flags.
-constexpr Int32 OBJECT_GENERATOR = 4;
-constexpr Int32 OBJECT_ISSPLINE = 128;
+constexpr Int32 OBJECT_GENERATOR = KV_OBJECT_GENERATOR;
+constexpr Int32 OBJECT_ISSPLINE = KV_OBJECT_ISSPLINE;
 
 // Spline object parameters.
-constexpr Int32 SPLINEOBJECT_INTERPOLATION = 1001;
-constexpr Int32 SPLINEOBJECT_CLOSED = 1002;
-constexpr Int32 SPLINEOBJECT_SUB = 1003;
-constexpr Int32 SPLINEOBJECT_ANGLE = 1004;
-constexpr Int32 SPLINEOBJECT_MAXIMUMLENGTH = 1005;
-constexpr Int32 PRIM_PLANE = 2300;
-constexpr Int32 PRIM_REVERSE = 2301;
+constexpr Int32 SPLINEOBJECT_INTERPOLATION = KV_SPLINEOBJECT_INTERPOLATION;
+constexpr Int32 SPLINEOBJECT_CLOSED = KV_SPLINEOBJECT_CLOSED;
+constexpr Int32 SPLINEOBJECT_SUB = KV_SPLINEOBJECT_SUB;
+constexpr Int32 SPLINEOBJECT_ANGLE = KV_SPLINEOBJECT_ANGLE;
+constexpr Int32 SPLINEOBJECT_MAXIMUMLENGTH = KV_SPLINEOBJECT_MAXIMUMLENGTH;
+constexpr Int32 PRIM_PLANE = KV_PRIM_PLANE;
+constexpr Int32 PRIM_REVERSE = KV_PRIM_REVERSE;
 
-enum class UNDOTYPE : Int32 { CHANGE = 40, NEWOBJ = 44 };
-enum class FILEOPEN : Int32 { READ = 1, WRITE = 2 };
-enum class FILEDIALOG : Int32 { NONE = 0, ANY = 1, IGNOREOPEN = 2 };
-enum class BYTEORDER : Int32 { V_MOTOROLA = 1, V_INTEL = 2 };
-enum class FILEERROR : Int32 { NONE = 0, OUTOFMEMORY = -7 };
-enum class FILESELECTTYPE : Int32 { ANYTHING = 0 };
-enum class FILESELECT : Int32 { LOAD = 0, SAVE = 1, DIRECTORY = 2 };
-enum class GEMB : Int32 { OK = 0, ICONEXCLAMATION = 48 };
-enum class TARGETAUDIENCE : Int32 { DEBUGGER = 2, DEVELOPERS = 4, USERS = 8, ALL = 14 };
-enum class WRITEMETA : Int32 { DEFAULT = 1 };
-enum class PLUGINTYPE : Int32 { OBJECT = 5 };
-enum class SPLINETYPE : Int32 { LINEAR = 0 };
-enum class DESCFLAGS_ENABLE : Int32 { NONE = 0 };
+enum class UNDOTYPE : Int32 { CHANGE = KV_UNDOTYPE_CHANGE, NEWOBJ = KV_UNDOTYPE_NEWOBJ };
+enum class FILEOPEN : Int32 { READ = KV_FILEOPEN_READ, WRITE = KV_FILEOPEN_WRITE };
+enum class FILEDIALOG : Int32 {
+  NONE = KV_FILEDIALOG_NONE,
+  ANY = KV_FILEDIALOG_ANY,
+  IGNOREOPEN = KV_FILEDIALOG_IGNOREOPEN
+};
+enum class BYTEORDER : Int32 { V_MOTOROLA = KV_BYTEORDER_MOTOROLA, V_INTEL = KV_BYTEORDER_INTEL };
+enum class FILEERROR : Int32 { NONE = KV_FILEERROR_NONE, OUTOFMEMORY = KV_FILEERROR_OUTOFMEMORY };
+enum class FILESELECTTYPE : Int32 { ANYTHING = KV_FILESELECTTYPE_ANYTHING };
+enum class FILESELECT : Int32 {
+  LOAD = KV_FILESELECT_LOAD,
+  SAVE = KV_FILESELECT_SAVE,
+  DIRECTORY = KV_FILESELECT_DIRECTORY
+};
+enum class GEMB : Int32 { OK = KV_GEMB_OK, ICONEXCLAMATION = KV_GEMB_ICONEXCLAMATION };
+enum class TARGETAUDIENCE : Int32 {
+  DEBUGGER = KV_TARGETAUDIENCE_DEBUGGER,
+  DEVELOPERS = KV_TARGETAUDIENCE_DEVELOPERS,
+  USERS = KV_TARGETAUDIENCE_USERS,
+  ALL = KV_TARGETAUDIENCE_ALL
+};
+enum class WRITEMETA : Int32 { DEFAULT = KV_WRITEMETA_DEFAULT };
+enum class PLUGINTYPE : Int32 { OBJECT = KV_PLUGINTYPE_OBJECT };
+enum class SPLINETYPE : Int32 { LINEAR = KV_SPLINETYPE_LINEAR };
+enum class DESCFLAGS_ENABLE : Int32 { NONE = KV_DESCFLAGS_ENABLE_NONE };
 
 // The file type and creator codes a file is opened with when the caller has none.
-constexpr Int32 FILETYPE_DEFAULT = 0;
-constexpr Int32 FILECREATOR_DEFAULT = 0;
+constexpr Int32 FILETYPE_DEFAULT = KV_FILETYPE_DEFAULT;
+constexpr Int32 FILECREATOR_DEFAULT = KV_FILECREATOR_DEFAULT;
 
 // Where a console line comes from.
 struct SourceLocation {

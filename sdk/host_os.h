@@ -24,10 +24,13 @@ struct HostOS {
 extern HostOS g_os;
 
 // Takes over the host's record: keeps every sub-table pointer and reads the API version.
-// A null sub-table writes a critical diagnostic line and initialisation goes on.
-// Returns false, with nothing kept, when a table the SDK calls has another layout version
-// or is smaller than this SDK expects: such a host cannot be called safely.
+// A null sub-table writes a critical diagnostic line (when Ge and St are there to write
+// it). Returns false, with nothing kept, when a table the SDK calls is null, has another
+// layout version, or is smaller than this SDK expects: such a host cannot be called safely.
 Bool InitOS(const KvHostTables* record, Int32* apiVersion);
+
+// True once InitOS has kept a record: until then nothing may call the host.
+Bool OSReady();
 
 // Forgets the tables (after the module's last end action).
 void FreeOS();

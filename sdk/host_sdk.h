@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ge_container.h"
+#include "ge_entry.h"
 #include "ge_export.h"
 #include "ge_files.h"
 #include "ge_general.h"

@@ -34,51 +34,75 @@ void SubTables(const KvHostTables* r, const void* out[KV_HOST_SUBTABLE_COUNT]) {
   std::memcpy(out, all, sizeof(all));
 }
 
-// A table the SDK calls must come from a host of the same layout and be at least as large
-// as this SDK's idea of it. A missing table is reported by the assertion line instead.
-bool LayoutMatches(const KvTableHeader* header, std::uint32_t expectedSize) {
-  if (header == nullptr) return true;
-  return header->layoutVersion == KV_TABLE_LAYOUT_VERSION && header->size >= expectedSize;
-}
+// A table the SDK calls, with the size this SDK expects of it.
+struct CalledTable {
+  const KvTableHeader* header;  // null when the host handed no table
+  std::uint32_t size;
+};
 
 template <typename Table>
-const KvTableHeader* Header(const Table* table) {
-  return table != nullptr ? &table->header : nullptr;
+CalledTable Called(const Table* table) {
+  return {table != nullptr ? &table->header : nullptr, static_cast<std::uint32_t>(sizeof(Table))};
 }
 
-void WriteMissingTablesAssertion() {
-  if (g_os.St == nullptr || g_os.Ge == nullptr) return;  // nothing to write with
+constexpr int kCalledTableCount = 13;
+
+// Every table the SDK's forwarders call through; the module reaches the host only by them.
+void CalledTables(const KvHostTables* r, CalledTable out[kCalledTableCount]) {
+  const CalledTable all[kCalledTableCount] = {
+      Called(r->t_C4DOS_Ge), Called(r->t_C4DOS_Bc), Called(r->t_C4DOS_St),
+      Called(r->t_C4DOS_Bm), Called(r->t_C4DOS_Fn), Called(r->t_C4DOS_Fl),
+      Called(r->t_C4DOS_Bf), Called(r->t_C4DOS_Lr), Called(r->t_C4DOS_Bl),
+      Called(r->t_C4DOS_Tg), Called(r->t_C4DOS_Bo), Called(r->t_C4DOS_Bd),
+      Called(r->t_C4DOS_Pl)};
+  std::memcpy(out, all, sizeof(all));
+}
+
+// The assertion line goes through the console writer of Ge, which takes its text as a host
+// string, and only St makes a host string from the module's own bytes (the other tables
+// hand back strings whose text came from the host: paths, resources, files, containers).
+// Without both tables the line cannot be written, and nothing else is tried.
+void WriteMissingTablesAssertion(const KvGeneralTable* ge, const KvStringTable* st) {
+  if (ge == nullptr || st == nullptr) return;
   char text[1024] = "Assertion failed: ";
   for (int i = 0; i < KV_HOST_SUBTABLE_COUNT; ++i) {
     if (i > 0) std::strcat(text, " && ");
     std::strcat(text, kSubTableNames[i]);
   }
-  KvString* s = g_os.St->Alloc(text, -1);
-  g_os.Ge->Output(s, kTablesCheckLocation.file, kTablesCheckLocation.line,
-                  static_cast<Int32>(TARGETAUDIENCE::ALL), static_cast<Int32>(WRITEMETA::DEFAULT),
-                  KV_OUTPUT_CRITICAL);
-  g_os.St->Free(s);
+  KvString* s = st->Alloc(text, -1);
+  ge->Output(s, kTablesCheckLocation.file, kTablesCheckLocation.line,
+             static_cast<Int32>(TARGETAUDIENCE::ALL), static_cast<Int32>(WRITEMETA::DEFAULT),
+             KV_OUTPUT_CRITICAL);
+  st->Free(s);
 }
 
 }  // namespace
 
 Bool InitOS(const KvHostTables* record, Int32* apiVersion) {
   if (record == nullptr) return false;
-  const bool layoutOk =
-      LayoutMatches(Header(record->t_C4DOS_Ge), sizeof(KvGeneralTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Bc), sizeof(KvContainerTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_St), sizeof(KvStringTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Bm), sizeof(KvBitmapTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Fn), sizeof(KvFilenameTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Fl), sizeof(KvFileSystemTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Bf), sizeof(KvFileTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Lr), sizeof(KvResourceTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Bl), sizeof(KvListNodeTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Tg), sizeof(KvTagTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Bo), sizeof(KvObjectTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Bd), sizeof(KvDocumentTable)) &&
-      LayoutMatches(Header(record->t_C4DOS_Pl), sizeof(KvPluginTable));
-  if (!layoutOk) return false;
+  CalledTable called[kCalledTableCount];
+  CalledTables(record, called);
+  // A table of another layout, or smaller than this SDK's idea of it, cannot be called
+  // safely, not even to report it.
+  for (const CalledTable& t : called) {
+    if (t.header != nullptr &&
+        (t.header->layoutVersion != KV_TABLE_LAYOUT_VERSION || t.header->size < t.size)) {
+      return false;
+    }
+  }
+
+  const void* tables[KV_HOST_SUBTABLE_COUNT];
+  SubTables(record, tables);
+  for (const void* t : tables) {
+    if (t == nullptr) {
+      WriteMissingTablesAssertion(record->t_C4DOS_Ge, record->t_C4DOS_St);
+      break;
+    }
+  }
+  // A missing table that is called would be called through a null pointer later.
+  for (const CalledTable& t : called) {
+    if (t.header == nullptr) return false;
+  }
 
   g_os.record = record;
   g_os.Ge = record->t_C4DOS_Ge;
@@ -95,16 +119,9 @@ Bool InitOS(const KvHostTables* record, Int32* apiVersion) {
   g_os.Bd = record->t_C4DOS_Bd;
   g_os.Pl = record->t_C4DOS_Pl;
   if (apiVersion != nullptr) *apiVersion = record->apiVersion;
-
-  const void* tables[KV_HOST_SUBTABLE_COUNT];
-  SubTables(record, tables);
-  for (const void* t : tables) {
-    if (t == nullptr) {
-      WriteMissingTablesAssertion();
-      break;
-    }
-  }
   return true;
 }
+
+Bool OSReady() { return g_os.record != nullptr; }
 
 void FreeOS() { g_os = HostOS{}; }

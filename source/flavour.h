@@ -7,12 +7,9 @@
 #if defined(KEELVANE_FLAVOUR_MACOS)
 // Lowest host API version the module accepts.
 constexpr Int32 MIN_HOST_API_VERSION = 2025200;
-// Whether the entry point tests the host's version before the module path.
-constexpr Bool kVersionTestedBeforePath = false;
 // What the module record carries in its framework-version fields at load.
 constexpr std::uint64_t kFrameworkVersionAtLoad = 0;
 #else
 constexpr Int32 MIN_HOST_API_VERSION = 2024900;
-constexpr Bool kVersionTestedBeforePath = true;
 constexpr std::uint64_t kFrameworkVersionAtLoad = 2025000;
 #endif

@@ -1,11 +1,16 @@
-// The module's entry point: start-up, resources, registration of the arrow object and
-// shut-down, as the host drives them through c4d_main.
+// What the module decides at its entry: its identifier, its accepted host, its resources,
+// the registration of the arrow object and the console lines that report them. The SDK's
+// entry framework (ge_entry.h) calls PluginStart, PluginMessage and PluginEnd.
 #include "description/okeelvane.h"
 #include "flavour.h"
 #include "keelvane.h"
 #include "symbols.h"
 
 #define MODULE_IDENTIFIER "com.orlendt-software.keelvane"
+
+static ModuleRegistration s_moduleRegistration(MODULE_IDENTIFIER, kFrameworkVersionAtLoad);
+
+const Int32 g_minHostApiVersion = MIN_HOST_API_VERSION;
 
 namespace {
 
@@ -16,27 +21,6 @@ constexpr SourceLocation kFailedLocation{"main", 17};
 constexpr SourceLocation kResourceFailedLocation{"main", 41};
 
 constexpr Int32 ARROW_INFO_FLAGS = OBJECT_GENERATOR | OBJECT_ISSPLINE;  // 132
-
-void CpuYield() {}
-
-}  // namespace
-
-extern "C" {
-KV_EXPORT KvModuleRecord g_maxon = {{kFrameworkVersionAtLoad, kFrameworkVersionAtLoad}, 0, 0, nullptr};
-KV_EXPORT KvCpuYieldDelegate g_CpuYieldDelegate = CpuYield;
-}
-
-static ModuleRegistration s_moduleRegistration(g_maxon, MODULE_IDENTIFIER);
-
-Int32 g_initCount = 0;
-Filename* g_pluginPath = nullptr;
-GeResource g_resource;
-
-Bool PluginStart();
-void PluginEnd();
-Bool PluginMessage(Int32 id, void* data);
-
-namespace {
 
 Bool RegisterArrowObject() {
   const String name = GeLoadString(IDS_ARROW);
@@ -50,33 +34,6 @@ Bool LoadModuleResources() {
   if (g_resource.IsLoaded()) return true;
   ApplicationOutput(String("Keelvane: failed to load resource file."), kResourceFailedLocation);
   return false;
-}
-
-Int32 InitSystem(intptr_t first, void* third) {
-  if (g_initCount++ != 0) return 1;
-  Int32 apiVersion = 0;
-  if (!InitOS(reinterpret_cast<const KvHostTables*>(first), &apiVersion)) return -3;
-
-  const Bool tooOld = apiVersion < MIN_HOST_API_VERSION;
-  const Bool noPath = third == nullptr;
-  if (kVersionTestedBeforePath ? (tooOld || noPath) : (noPath || tooOld)) return -3;
-
-  void* holder = NewMemClear(static_cast<Int>(sizeof(Filename)));
-  if (holder == nullptr) {
-    g_pluginPath = nullptr;
-    return 1;
-  }
-  g_pluginPath = new (holder) Filename();
-  g_pluginPath->CopyFrom(static_cast<const KvFilename*>(third));
-  return 1;
-}
-
-Int32 EndSystem() {
-  if (--g_initCount != 0) return 1;
-  PluginEnd();
-  g_resource.Free();
-  DeleteObj(g_pluginPath);
-  return 1;
 }
 
 }  // namespace
@@ -94,28 +51,11 @@ void PluginEnd() {}
 
 Bool PluginMessage(Int32 id, void*) {
   switch (id) {
-    case 0:
+    case KV_PLUGINMESSAGE_NONE:
       return true;
-    case 1:
+    case KV_PLUGINMESSAGE_LOAD_RESOURCES:
       return LoadModuleResources();
     default:
       return false;
-  }
-}
-
-extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third) {
-  switch (action) {
-    case 1:
-      return InitSystem(first, third);
-    case 2:
-      return PluginStart() ? 1 : 0;
-    case 3:
-      return EndSystem();
-    case 4:
-      return 5;
-    case 6:
-      return PluginMessage(static_cast<Int32>(first), second) ? 1 : -1;
-    default:
-      return -1;
   }
 }

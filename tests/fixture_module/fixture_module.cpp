@@ -74,40 +74,18 @@ class FixtureObject : public ObjectData {
   }
 };
 
-int g_starts = 0;
-
 }  // namespace
 
-extern "C" {
-KV_EXPORT KvModuleRecord g_maxon = {{0, 0}, 0, 0, nullptr};
-KV_EXPORT KvCpuYieldDelegate g_CpuYieldDelegate = [] {};
+static ModuleRegistration s_registration("net.keelvane.test.fixture", 0);
+
+// The fixture accepts every host and answers every plug-in message.
+const Int32 g_minHostApiVersion = 0;
+
+Bool PluginStart() {
+  return RegisterObjectPlugin(ID_FIXTURE_OBJECT, String("Fixture"), OBJECT_ISSPLINE,
+                              FixtureObject::Alloc, String(), nullptr, 0);
 }
 
-static ModuleRegistration s_registration(g_maxon, "net.keelvane.test.fixture");
+void PluginEnd() {}
 
-Filename* g_pluginPath = nullptr;
-GeResource g_resource;
-
-extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void*, void* third) {
-  switch (action) {
-    case 1:
-      if (g_starts++ != 0) return 1;
-      if (!InitOS(reinterpret_cast<const KvHostTables*>(first), nullptr)) return -3;
-      g_pluginPath = NewObjClear<Filename>();
-      if (g_pluginPath != nullptr) g_pluginPath->CopyFrom(static_cast<const KvFilename*>(third));
-      return 1;
-    case 2:
-      return RegisterObjectPlugin(ID_FIXTURE_OBJECT, String("Fixture"), OBJECT_ISSPLINE,
-                                  FixtureObject::Alloc, String(), nullptr, 0)
-                 ? 1
-                 : 0;
-    case 3:
-      if (--g_starts != 0) return 1;
-      DeleteObj(g_pluginPath);
-      return 1;
-    case 6:
-      return 1;
-    default:
-      return -1;
-  }
-}
+Bool PluginMessage(Int32, void*) { return true; }

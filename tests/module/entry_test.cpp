@@ -1,7 +1,12 @@
 // The module's entry point as the host drives it: action results, nested initialisation,
 // the version and path checks of each flavour, resources, registration and console lines.
-#include "module_fixture.h"
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
 #include "module_loader.h"
+#include "preset_test_support.h"
 
 namespace {
 
@@ -143,6 +148,70 @@ TEST_P(EntryPoint, MissingSubTableIsReportedAndInitialisationGoesOn) {
   module->End();
 }
 
+// A host record with one sub-table null, run in a child process so that a call through
+// the null pointer is a failed test, not a lost suite. The module calls 13 of the 37
+// tables: a null one of those refuses action 1 as a table of another layout does, and the
+// module then answers every later action without calling the host; a null one of the
+// others changes nothing. Either way the assertion line is written whenever Ge (the
+// console) and St (its strings) are there.
+const char* const kSubTables[] = {
+    "Ge", "Sh", "Hf", "Bc", "St", "Bm", "Ms", "Ba", "Fn", "Fl", "Bf", "Cd", "Cu",
+    "Pr", "Lr", "Bl", "Tg", "Bo", "Bd", "Bt", "Mt", "Tx", "Bs", "Bu", "Br", "Bv",
+    "Nb", "Pl", "Fi", "Pa", "Ln", "Gv", "Gd", "At", "CA", "Ne", "FL"};
+
+bool ModuleCallsTable(const std::string& name) {
+  for (const char* called : {"Ge", "Bc", "St", "Bm", "Fn", "Fl", "Bf", "Lr", "Bl", "Tg", "Bo",
+                             "Bd", "Pl"}) {
+    if (name == called) return true;
+  }
+  return false;
+}
+
+// What the module answered and wrote, with sub-table index null at action 1.
+std::string StartWithNullSubTable(const std::string& modulePath, int index) {
+  kvhost::ResetHost();
+  std::string error;
+  auto module = kvhost::Module::Load(modulePath, &error);
+  if (module == nullptr) return error;
+  const auto live = kvhost::LiveAllocations();
+  kvhost::NullSubTableForNextCall(index);
+  const std::int32_t init = module->Initialise();
+  const bool kept = kvhost::LiveAllocations() != live;
+  bool assertion = false;
+  for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) {
+    assertion = assertion || (line.level == KV_OUTPUT_CRITICAL && line.file == "operatingsystem");
+  }
+  const std::int32_t message = module->LoadResources();
+  const std::int32_t start = module->StartPlugins();
+  const std::int32_t end = module->End();
+  return "action 1 " + std::to_string(init) + (kept ? " keeping memory" : " keeping nothing") +
+         ", assertion line " + (assertion ? "written" : "missing") + ", then actions 6 2 3: " +
+         std::to_string(message) + " " + std::to_string(start) + " " + std::to_string(end);
+}
+
+[[noreturn]] void ReportAndExit(const std::string& summary) {
+  std::fprintf(stderr, "%s\n", summary.c_str());
+  std::fflush(stderr);
+  std::exit(0);
+}
+
+TEST_P(EntryPoint, EveryNullSubTableIsRefusedOrIgnoredWithoutACrash) {
+  static_assert(std::size(kSubTables) == KV_HOST_SUBTABLE_COUNT);
+  for (const std::string name : kSubTables) {
+    const bool called = ModuleCallsTable(name);
+    const bool lineWritable = name != "Ge" && name != "St";
+    const std::string expected =
+        std::string(called ? "action 1 -3 keeping nothing" : "action 1 1 keeping memory") +
+        ", assertion line " + (lineWritable ? "written" : "missing") +
+        (called ? ", then actions 6 2 3: -1 0 1" : ", then actions 6 2 3: 1 1 1");
+    const int index = kvhost::SubTableIndex(name);
+    ASSERT_GE(index, 0) << name;
+    EXPECT_EXIT(ReportAndExit(StartWithNullSubTable(GetParam().modulePath, index)),
+                ::testing::ExitedWithCode(0), expected)
+        << "t_C4DOS_" << name;
+  }
+}
+
 TEST_P(EntryPoint, ResourcesThatDoNotLoadFailEveryTimeWithTheLine) {
   kvtest::PluginFolderCopy copy(GetParam(), {.withResources = false});
   auto module = LoadModule(copy.ModulePath());
@@ -166,6 +235,63 @@ TEST_P(EntryPoint, MissingIconStillRegistersTheObject) {
   ASSERT_NE(arrow, nullptr);
   EXPECT_FALSE(arrow->icon.has_value());
   EXPECT_EQ(ConsoleTexts().back(), "Orlendt Software: Keelvane successfully loaded.");
+}
+
+TEST_P(EntryPoint, FailedRegistrationAnswersZeroAndSaysSo) {
+  // Without resources the description "Okeelvane" cannot be registered, so neither can the
+  // object.
+  kvtest::PluginFolderCopy copy(GetParam(), {.withResources = false});
+  auto module = LoadModule(copy.ModulePath());
+  ASSERT_EQ(module->Initialise(), 1);
+  ASSERT_EQ(module->LoadResources(), -1);
+  EXPECT_EQ(module->StartPlugins(), 0);
+  EXPECT_EQ(kvhost::FindPlugin(kvtest::kArrowType), nullptr);
+  const kvhost::ConsoleLine& line = kvhost::ConsoleLines().back();
+  EXPECT_EQ(line.text, "Orlendt Software: Failed to load Keelvane.");
+  EXPECT_EQ(line.file, "main");
+  EXPECT_EQ(line.line, 17);
+  EXPECT_EQ(line.audience, 14);
+  EXPECT_EQ(line.writeMeta, 1);
+  EXPECT_EQ(line.level, KV_OUTPUT_INFO);
+  module->End();
+}
+
+// The process's current folder, changed for the life of the object.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::filesystem::path& folder)
+      : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~CurrentFolder() { std::filesystem::current_path(saved_); }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+ private:
+  std::filesystem::path saved_;
+};
+
+// Without memory for the path holder the module keeps no path and starts from an empty
+// plug-in folder: "res" and "presets" are looked up relative to the current folder, not
+// beside the module (which here has neither).
+TEST_P(EntryPoint, NoMemoryForThePathHolderStartsFromAnEmptyPluginFolder) {
+  kvtest::PluginFolderCopy bare(GetParam(), {.withResources = false, .withPresets = false});
+  kvtest::PluginFolderCopy current(GetParam(), {});
+  CurrentFolder inCurrent(current.Folder());
+  auto module = LoadModule(bare.ModulePath());
+  kvhost::FailNextAllocation(kvhost::AllocKind::Memory);  // the path holder: the first
+  ASSERT_EQ(module->Initialise(), 1);
+  EXPECT_EQ(module->LoadResources(), 1);
+  ASSERT_EQ(module->StartPlugins(), 1);
+
+  KvDocument* doc = kvhost::NewDocument();
+  KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kvtest::kArrowType);
+  ASSERT_NE(arrow, nullptr);
+  kvhost::QueueDialogCancel();
+  kvhost::PressButton(arrow, ARROW_PRESET_LOAD);
+  EXPECT_EQ(kvtest::LastDialogStart(), kvtest::DialogStart("presets"));
+  kvhost::FreeDocument(doc);
+  module->End();
 }
 
 TEST_P(EntryPoint, ExportsNothingButTheThreeSymbols) {

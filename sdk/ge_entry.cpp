@@ -1,0 +1,66 @@
+// The entry point the host calls: system initialisation and end around the plug-in's own
+// start, message and end.
+#include "ge_entry.h"
+
+#include "ge_export.h"
+#include "ge_general.h"
+#include "host_os.h"
+
+Int32 g_initCount = 0;
+Filename* g_pluginPath = nullptr;
+GeResource g_resource;
+
+namespace {
+
+Int32 InitSystem(intptr_t first, void* third) {
+  if (g_initCount++ != 0) return KV_RESULT_OK;
+  Int32 apiVersion = 0;
+  if (!InitOS(reinterpret_cast<const KvHostTables*>(first), &apiVersion)) return KV_RESULT_REFUSED;
+
+  const Bool tooOld = apiVersion < g_minHostApiVersion;
+  const Bool noPath = third == nullptr;
+  // Both checks only read what the host handed over and both refuse with nothing kept, so
+  // the order in which they are made cannot be seen: one condition serves both flavours.
+  if (tooOld || noPath) return KV_RESULT_REFUSED;
+
+  void* holder = NewMemClear(static_cast<Int>(sizeof(Filename)));
+  if (holder == nullptr) {
+    g_pluginPath = nullptr;
+    return KV_RESULT_OK;
+  }
+  g_pluginPath = new (holder) Filename();
+  g_pluginPath->CopyFrom(static_cast<const KvFilename*>(third));
+  return KV_RESULT_OK;
+}
+
+Int32 EndSystem() {
+  if (--g_initCount != 0) return KV_RESULT_OK;
+  // Without the host's tables nothing was kept, and the releases below call nothing.
+  if (OSReady()) PluginEnd();
+  g_resource.Free();
+  DeleteObj(g_pluginPath);
+  return KV_RESULT_OK;
+}
+
+}  // namespace
+
+extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third) {
+  switch (action) {
+    case KV_ACTION_INIT_SYSTEM:
+      return InitSystem(first, third);
+    case KV_ACTION_START:
+      // Without the host's tables the plug-in could call nothing: a host that starts a
+      // module whose initialisation it refused gets a failed start, not a crash.
+      if (!OSReady()) return KV_RESULT_FAILED;
+      return PluginStart() ? KV_RESULT_OK : KV_RESULT_FAILED;
+    case KV_ACTION_END:
+      return EndSystem();
+    case KV_ACTION_PROBE:
+      return KV_RESULT_PROBE;
+    case KV_ACTION_MESSAGE:
+      if (!OSReady()) return KV_RESULT_UNHANDLED;
+      return PluginMessage(static_cast<Int32>(first), second) ? KV_RESULT_OK : KV_RESULT_UNHANDLED;
+    default:
+      return KV_RESULT_UNHANDLED;
+  }
+}

@@ -1,0 +1,117 @@
+/*
+ * The entry protocol: the module's exported entry point c4d_main and data symbols, the
+ * actions the host calls it with, and the record of sub-tables handed over at action 1.
+ * The host calls c4d_main on its main thread, one action at a time.
+ */
+#ifndef KEELVANE_SDK_KV_ENTRY_H
+#define KEELVANE_SDK_KV_ENTRY_H
+
+#include "kv_base.h"
+#include "kv_containers.h"
+#include "kv_documents.h"
+#include "kv_files.h"
+#include "kv_general.h"
+#include "kv_objects.h"
+#include "kv_plugins.h"
+#include "kv_resources.h"
+#include "kv_strings.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The actions of c4d_main(action, first, second, third). */
+enum {
+  KV_ACTION_INIT_SYSTEM = 1, /* first: const KvHostTables*; third: the module's KvFilename */
+  KV_ACTION_START = 2,       /* register the plug-ins */
+  KV_ACTION_END = 3,         /* matches one KV_ACTION_INIT_SYSTEM; the last one releases */
+  KV_ACTION_PROBE = 4,       /* no work; answered KV_RESULT_PROBE */
+  KV_ACTION_MESSAGE = 6      /* plug-in message: first is the id (KV_PLUGINMESSAGE_*) */
+};
+
+/* What c4d_main answers. */
+enum {
+  KV_RESULT_OK = 1,
+  KV_RESULT_FAILED = 0,       /* KV_ACTION_START: the registration failed */
+  KV_RESULT_UNHANDLED = -1,   /* an unknown action, or a plug-in message answered false */
+  KV_RESULT_REFUSED = -3,     /* KV_ACTION_INIT_SYSTEM: host too old, no module path, or
+                                 tables the module calls missing or of another layout */
+  KV_RESULT_PROBE = 5
+};
+
+/* Plug-in message ids of KV_ACTION_MESSAGE. */
+enum {
+  KV_PLUGINMESSAGE_NONE = 0,          /* nothing to do */
+  KV_PLUGINMESSAGE_LOAD_RESOURCES = 1 /* load the module's resources */
+};
+
+/* A table the module does not call into; present so that no pointer is null. */
+typedef struct KvUnusedTable {
+  KvTableHeader header;
+} KvUnusedTable;
+
+/* The record handed over at KV_ACTION_INIT_SYSTEM, borrowed for the module's lifetime:
+   the host's API version and 37 sub-table pointers in this order. */
+typedef struct KvHostTables {
+  int32_t apiVersion;
+  KvGeneralTable* t_C4DOS_Ge;
+  KvUnusedTable* t_C4DOS_Sh;
+  KvUnusedTable* t_C4DOS_Hf;
+  KvContainerTable* t_C4DOS_Bc;
+  KvStringTable* t_C4DOS_St;
+  KvBitmapTable* t_C4DOS_Bm;
+  KvUnusedTable* t_C4DOS_Ms;
+  KvUnusedTable* t_C4DOS_Ba;
+  KvFilenameTable* t_C4DOS_Fn;
+  KvFileSystemTable* t_C4DOS_Fl;
+  KvFileTable* t_C4DOS_Bf;
+  KvUnusedTable* t_C4DOS_Cd;
+  KvUnusedTable* t_C4DOS_Cu;
+  KvUnusedTable* t_C4DOS_Pr;
+  KvResourceTable* t_C4DOS_Lr;
+  KvListNodeTable* t_C4DOS_Bl;
+  KvTagTable* t_C4DOS_Tg;
+  KvObjectTable* t_C4DOS_Bo;
+  KvDocumentTable* t_C4DOS_Bd;
+  KvUnusedTable* t_C4DOS_Bt;
+  KvUnusedTable* t_C4DOS_Mt;
+  KvUnusedTable* t_C4DOS_Tx;
+  KvUnusedTable* t_C4DOS_Bs;
+  KvUnusedTable* t_C4DOS_Bu;
+  KvUnusedTable* t_C4DOS_Br;
+  KvUnusedTable* t_C4DOS_Bv;
+  KvUnusedTable* t_C4DOS_Nb;
+  KvPluginTable* t_C4DOS_Pl;
+  KvUnusedTable* t_C4DOS_Fi;
+  KvUnusedTable* t_C4DOS_Pa;
+  KvUnusedTable* t_C4DOS_Ln;
+  KvUnusedTable* t_C4DOS_Gv;
+  KvUnusedTable* t_C4DOS_Gd;
+  KvUnusedTable* t_C4DOS_At;
+  KvUnusedTable* t_C4DOS_CA;
+  KvUnusedTable* t_C4DOS_Ne;
+  KvUnusedTable* t_C4DOS_FL;
+} KvHostTables;
+
+#define KV_HOST_SUBTABLE_COUNT 37
+
+/* The module record exported as g_maxon. The framework's static registration fills it
+   before the host calls c4d_main. */
+typedef struct KvModuleRecord {
+  uint64_t frameworkVersion[2]; /* framework version the module was built against */
+  uint32_t layoutVersion;       /* KV_TABLE_LAYOUT_VERSION the module was built with */
+  uint32_t registrationCount;   /* framework entries registered at load */
+  const char* identifier;       /* reverse-domain module identifier; null until registered */
+} KvModuleRecord;
+
+/* The entry point, exported as c4d_main: one KV_ACTION_*, a KV_RESULT_* back. */
+typedef int32_t (*KvModuleMain)(int32_t action, intptr_t first, void* second, void* third);
+
+/* Exported as g_CpuYieldDelegate. */
+typedef void (*KvCpuYieldDelegate)(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KEELVANE_SDK_KV_ENTRY_H */
