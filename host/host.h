@@ -2,8 +2,9 @@
 // that loads modules, holds documents, performs the user's actions the way the real host
 // performs them, and records what a test needs to see.
 //
-// Test-only powers (fault injection, scripted dialog answers, a chosen API version, a null
-// sub-table) are named as such and off unless asked for; ResetHost turns them off again.
+// The test powers (scripted dialog answers, fault injection, a chosen API version, a null
+// sub-table, allocation counts) are declared apart, in test_powers.h, which this header
+// brings along; each is off unless asked for, and ResetHost turns them off again.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,9 @@
 #include <vector>
 
 #include "host_model.h"
-#include "host_services.h"
 #include "host_tables.h"
 #include "module.h"
+#include "test_powers.h"
 
 namespace kvhost {
 
@@ -31,13 +32,7 @@ void ResetHost();
 // The record handed to modules at action 1 (the real one, without armed faults).
 const KvHostTables* HostTables();
 constexpr std::int32_t kDefaultHostApiVersion = 2025200;
-void SetHostApiVersion(std::int32_t version);  // test power
 std::int32_t HostApiVersion();
-// Test power: the next record handed to c4d_main by a Module has sub-table index (0 =
-// t_C4DOS_Ge .. 36 = t_C4DOS_FL) null. Only for that one call.
-void NullSubTableForNextCall(int index);
-// Index of a sub-table by its name ("t_C4DOS_Bc" or "Bc"); -1 when unknown.
-int SubTableIndex(const std::string& name);
 
 // ---- Plug-ins ---------------------------------------------------------------------------
 
@@ -156,12 +151,8 @@ struct DialogRecord {
   std::int32_t answer;
 };
 const std::vector<DialogRecord>& MessageDialogs();
-// Test power: the answers the next message dialogs give, in order; then 1 again.
-void ScriptDialogAnswers(std::vector<std::int32_t> answers);
 
+// The errors the host reported to the user (file errors, unanswered dialogs, ...).
 const std::vector<std::string>& HostErrors();
-
-// Test power: the next AllocSpline makes a point tag without storage (null data, count 0).
-void FailNextSplineStorage();
 
 }  // namespace kvhost

@@ -1,5 +1,6 @@
 // Bo: allocation of host objects (Extrude, Cloner, Spline Wrap, null, splines with their
 // point tag) and of registered plug-in objects; the host types' parameter tables.
+#include "console.h"
 #include "host.h"
 
 namespace kvhost {

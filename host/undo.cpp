@@ -12,6 +12,7 @@
 // redo step is discarded.
 #include <algorithm>
 
+#include "console.h"
 #include "host.h"
 
 namespace kvhost {

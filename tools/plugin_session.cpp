@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "description/okeelvane.h"
-#include "files.h"
 #include "tool_error.h"
 
 namespace kvtool {

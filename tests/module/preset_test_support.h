@@ -17,8 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "files.h"
-#include "host_services.h"
+#include "file_paths.h"
 #include "module_fixture.h"
 
 namespace kvtest {
