@@ -129,6 +129,9 @@ std::vector<UndoStepView> UndoHistory(const KvDocument* doc);  // oldest first
 std::vector<UndoStepView> RedoHistory(const KvDocument* doc);  // next redo last
 int UndoDepth(const KvDocument* doc);       // StartUndo calls not yet ended
 int UnbalancedEndUndos(const KvDocument* doc);  // EndUndo calls without a group
+// Outermost groups closed so far, those closed without a record (which leave no step)
+// included: how a test sees that a command bracketed its work in one group.
+int ClosedUndoGroups(const KvDocument* doc);
 
 // ---- What the host recorded ----------------------------------------------------------------
 

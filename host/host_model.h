@@ -102,6 +102,7 @@ struct KvDocument {
   std::int32_t splinePlane = 0;
   int undoDepth = 0;
   int unbalancedEnds = 0;
+  int closedGroups = 0;  // outermost groups closed, empty ones included
   std::vector<kvhost::UndoStep> undo;
   std::vector<kvhost::UndoStep> redo;
 };
