@@ -59,11 +59,13 @@ constexpr std::int32_t kNullType = 5140;
 constexpr std::int32_t kExtrudeType = 5116;
 constexpr std::int32_t kClonerType = 1018544;
 constexpr std::int32_t kSplineWrapType = 1019221;
+// The spline type of a spline with straight edges (the others have tangents).
+constexpr std::int32_t kLinearSpline = 0;
 
 // New detached host object (Bo.Alloc as the module calls it): null when out of memory or
 // the type is neither a host type nor a registered plug-in.
 KvNode* AllocObject(std::int32_t type);
-KvNode* AllocSpline(std::int32_t pointCount);
+KvNode* AllocSpline(std::int32_t pointCount, std::int32_t splineType = kLinearSpline);
 void FreeObject(KvNode* object);  // with accounting; detaches it first if needed
 std::int32_t ObjectType(const KvNode* node);
 std::uint64_t ObjectSerial(const KvNode* node);
@@ -88,6 +90,8 @@ std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType);
 // A spline's points (from its point tag) and count; empty when it has no point tag.
 std::vector<KvVector> SplinePoints(const KvNode* spline);
 std::int32_t SplinePointCount(const KvNode* spline);
+// The spline type given when the spline was allocated; -1 for a node that is no spline.
+std::int32_t SplineType(const KvNode* spline);
 
 // ---- The user's actions, as the host performs them --------------------------------------
 

@@ -52,6 +52,7 @@ struct MessageLogEntry {
 struct KvNode {
   std::uint64_t serial = 0;
   std::int32_t type = 0;
+  std::int32_t splineType = 0;  // for a spline: the type it was allocated with
   kvhost::AllocKind kind = kvhost::AllocKind::Object;
   bool accounted = true;  // tags are part of their object and not accounted on their own
   KvContainer* data = nullptr;  // the live container; the slot's address is handed out

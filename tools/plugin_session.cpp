@@ -217,6 +217,7 @@ Outline PluginSession::Contour(KvNode* arrow) {
                                        HostErrorText(TakeHostErrors()));
   }
   Outline outline;
+  outline.type = kvhost::SplineType(spline);
   outline.points = kvhost::SplinePoints(spline);
   outline.closed = BoolParameter(spline, kSplineClosed).value_or(false);
   outline.interpolation = IntParameter(spline, kSplineInterpolation).value_or(0);
