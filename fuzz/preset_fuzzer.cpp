@@ -14,7 +14,6 @@
 #include <string>
 
 #include "arrow_presets.h"
-#include "files.h"
 #include "host.h"
 
 extern "C" Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third);

@@ -1,8 +1,11 @@
-// Allocation accounting with fault injection, and the host's own strings.
-#include <array>
-#include <unordered_set>
+// Allocation accounting with fault injection.
+#include "accounting.h"
 
-#include "host_model.h"
+#include <array>
+#include <string>
+
+#include "console.h"
+#include "test_powers.h"
 
 namespace kvhost {
 namespace {
@@ -19,13 +22,6 @@ struct Counters {
 Counters& State() {
   static Counters counters;
   return counters;
-}
-
-// Live strings, so that a double or foreign free is reported instead of crashing and a
-// reset can free what a module leaked.
-std::unordered_set<KvString*>& Strings() {
-  static std::unordered_set<KvString*> strings;
-  return strings;
 }
 
 std::size_t Index(AllocKind kind) { return static_cast<std::size_t>(kind); }
@@ -99,31 +95,5 @@ std::int64_t LiveAllocations() {
 }
 
 std::int64_t TotalAllocations(AllocKind kind) { return State().total[Index(kind)]; }
-
-KvString* NewString(std::string_view utf8) {
-  if (!TryAllocate(AllocKind::String)) return nullptr;
-  auto* s = new KvString{std::string(utf8)};
-  Strings().insert(s);
-  return s;
-}
-
-void FreeString(KvString* s) {
-  if (s == nullptr) return;
-  if (Strings().erase(s) == 0) {
-    ReportHostError("free of a string the host did not make (or made and freed already)");
-    return;
-  }
-  delete s;
-  Release(AllocKind::String);
-}
-
-void FreeLeakedStrings() {
-  for (KvString* s : Strings()) delete s;
-  Strings().clear();
-}
-
-std::string_view StringText(const KvString* s) {
-  return s == nullptr ? std::string_view() : std::string_view(s->utf8);
-}
 
 }  // namespace kvhost

@@ -1,5 +1,5 @@
-// The user's actions as the host performs them, and the host's reset.
-#include "files.h"
+// The user's actions as the host performs them.
+#include "console.h"
 #include "host.h"
 
 namespace kvhost {
@@ -86,20 +86,6 @@ bool IsEnabled(KvNode* node, std::int32_t id) {
   const KvDescId descId = DepthOne(id);
   return node->plugin->record.GetDEnabling(node->pluginData, node, &descId, nullptr, 0,
                                            nullptr);
-}
-
-void ResetHost() {
-  FreeAllDocuments();
-  ClearPlugins();
-  FreeAllNodes();  // objects the module or a test never freed
-  ClearConsole();
-  FreeLeakedStrings();
-  FreeLeakedContainers();
-  ClearAllocationFaults();
-  ResetObjectFaults();
-  ResetFileServices();  // scripted dialogs and file faults of an earlier test
-  ResetAllocationCounters();
-  ResetTables();
 }
 
 }  // namespace kvhost

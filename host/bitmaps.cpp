@@ -1,10 +1,11 @@
 // Bm: images read from TIFF files (tiff_reader.h). A file that is missing or that cannot
 // be decoded gives no bitmap; the module goes on without it, so nothing is reported.
+#include "bitmaps.h"
+
 #include <new>
 
-#include "file_services.h"
-#include "files.h"
-#include "host_services.h"
+#include "accounting.h"
+#include "file_paths.h"
 #include "resources.h"
 #include "tiff_reader.h"
 

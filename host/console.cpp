@@ -1,10 +1,12 @@
-// Ge: framework memory, the console, message dialogs (recorded, answered from a script),
-// and the log of errors the host reports to the user.
-#include <cstdlib>
-#include <deque>
-#include <unordered_set>
+// Ge: the console, message dialogs (recorded, answered from a script), and the log of
+// errors the host reports to the user. The table's memory functions are framework_memory's.
+#include "console.h"
 
+#include <deque>
+
+#include "framework_memory.h"
 #include "host.h"
+#include "host_strings.h"
 
 namespace kvhost {
 namespace {
@@ -14,34 +16,11 @@ struct ConsoleState {
   std::vector<DialogRecord> dialogs;
   std::deque<std::int32_t> scriptedAnswers;
   std::vector<std::string> errors;
-  std::unordered_set<void*> blocks;  // live framework memory, to catch foreign frees
 };
 
 ConsoleState& State() {
   static ConsoleState state;
   return state;
-}
-
-void* Alloc(int64_t size) {
-  if (size < 0) return nullptr;
-  if (!TryAllocate(AllocKind::Memory)) return nullptr;
-  void* memory = std::calloc(1, size == 0 ? 1 : static_cast<std::size_t>(size));
-  if (memory == nullptr) {
-    Release(AllocKind::Memory);
-    return nullptr;
-  }
-  State().blocks.insert(memory);
-  return memory;
-}
-
-void Free(void* memory) {
-  if (memory == nullptr) return;
-  if (State().blocks.erase(memory) == 0) {
-    ReportHostError("framework memory freed that the host did not allocate");
-    return;
-  }
-  std::free(memory);
-  Release(AllocKind::Memory);
 }
 
 void Output(const KvString* text, const char* file, int32_t line, int32_t audience,
@@ -66,7 +45,8 @@ int32_t MessageDialog(const KvString* text, int32_t flags) {
 
 KvGeneralTable* GeneralTable() {
   static KvGeneralTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvGeneralTable)},
-                              Alloc, Free, Output, MessageDialog};
+                              AllocFrameworkMemory, FreeFrameworkMemory, Output,
+                              MessageDialog};
   return &table;
 }
 
@@ -80,15 +60,12 @@ void ScriptDialogAnswers(std::vector<std::int32_t> answers) {
   State().scriptedAnswers.assign(answers.begin(), answers.end());
 }
 
-// Framework memory still live at a reset is a leak of a module that is unloaded by now.
 void ClearConsole() {
   ConsoleState& s = State();
-  for (void* block : s.blocks) std::free(block);
   s.lines.clear();
   s.dialogs.clear();
   s.scriptedAnswers.clear();
   s.errors.clear();
-  s.blocks.clear();
 }
 
 }  // namespace kvhost

@@ -6,7 +6,9 @@
 // document given, also when the object is in another document.
 #include <unordered_set>
 
+#include "console.h"
 #include "host.h"
+#include "host_strings.h"
 
 namespace kvhost {
 

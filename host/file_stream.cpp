@@ -2,6 +2,8 @@
 // at open. The first failure of a read or write sets the file's error and is reported to
 // the user, as the host's own file object does; later operations fail quietly until the
 // error is cleared or the file is opened again.
+#include "file_stream.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +12,12 @@
 #include <new>
 #include <system_error>
 
-#include "file_services.h"
-#include "files.h"
-#include "host_services.h"
+#include "accounting.h"
+#include "console.h"
+#include "file_paths.h"
+#include "host_strings.h"
+#include "test_powers.h"
+#include "utf8.h"
 
 struct KvFile {
   std::FILE* stream = nullptr;
@@ -312,42 +317,6 @@ void ClearFileFaults() {
 
 std::int64_t LargestStringReservation() { return Faults().largestReservation; }
 void ResetLargestStringReservation() { Faults().largestReservation = 0; }
-
-bool IsValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    std::size_t extra = 0;
-    std::uint32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= bytes.size()) return false;  // truncated sequence
-    for (std::size_t k = 1; k <= extra; ++k) {
-      unsigned char cc = static_cast<unsigned char>(bytes[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
 
 KvFileTable* FileTable() {
   static KvFileTable table = {

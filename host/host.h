@@ -2,8 +2,9 @@
 // that loads modules, holds documents, performs the user's actions the way the real host
 // performs them, and records what a test needs to see.
 //
-// Test-only powers (fault injection, scripted dialog answers, a chosen API version, a null
-// sub-table) are named as such and off unless asked for; ResetHost turns them off again.
+// The test powers (scripted dialog answers, fault injection, a chosen API version, a null
+// sub-table, allocation counts) are declared apart, in test_powers.h, which this header
+// brings along; each is off unless asked for, and ResetHost turns them off again.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,9 @@
 #include <vector>
 
 #include "host_model.h"
-#include "host_services.h"
 #include "host_tables.h"
 #include "module.h"
+#include "test_powers.h"
 
 namespace kvhost {
 
@@ -31,13 +32,7 @@ void ResetHost();
 // The record handed to modules at action 1 (the real one, without armed faults).
 const KvHostTables* HostTables();
 constexpr std::int32_t kDefaultHostApiVersion = 2025200;
-void SetHostApiVersion(std::int32_t version);  // test power
 std::int32_t HostApiVersion();
-// Test power: the next record handed to c4d_main by a Module has sub-table index (0 =
-// t_C4DOS_Ge .. 36 = t_C4DOS_FL) null. Only for that one call.
-void NullSubTableForNextCall(int index);
-// Index of a sub-table by its name ("t_C4DOS_Bc" or "Bc"); -1 when unknown.
-int SubTableIndex(const std::string& name);
 
 // ---- Plug-ins ---------------------------------------------------------------------------
 
@@ -64,11 +59,13 @@ constexpr std::int32_t kNullType = 5140;
 constexpr std::int32_t kExtrudeType = 5116;
 constexpr std::int32_t kClonerType = 1018544;
 constexpr std::int32_t kSplineWrapType = 1019221;
+// The spline type of a spline with straight edges (the others have tangents).
+constexpr std::int32_t kLinearSpline = 0;
 
 // New detached host object (Bo.Alloc as the module calls it): null when out of memory or
 // the type is neither a host type nor a registered plug-in.
 KvNode* AllocObject(std::int32_t type);
-KvNode* AllocSpline(std::int32_t pointCount);
+KvNode* AllocSpline(std::int32_t pointCount, std::int32_t splineType = kLinearSpline);
 void FreeObject(KvNode* object);  // with accounting; detaches it first if needed
 std::int32_t ObjectType(const KvNode* node);
 std::uint64_t ObjectSerial(const KvNode* node);
@@ -93,6 +90,8 @@ std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType);
 // A spline's points (from its point tag) and count; empty when it has no point tag.
 std::vector<KvVector> SplinePoints(const KvNode* spline);
 std::int32_t SplinePointCount(const KvNode* spline);
+// The spline type given when the spline was allocated; -1 for a node that is no spline.
+std::int32_t SplineType(const KvNode* spline);
 
 // ---- The user's actions, as the host performs them --------------------------------------
 
@@ -134,6 +133,9 @@ std::vector<UndoStepView> UndoHistory(const KvDocument* doc);  // oldest first
 std::vector<UndoStepView> RedoHistory(const KvDocument* doc);  // next redo last
 int UndoDepth(const KvDocument* doc);       // StartUndo calls not yet ended
 int UnbalancedEndUndos(const KvDocument* doc);  // EndUndo calls without a group
+// Outermost groups closed so far, those closed without a record (which leave no step)
+// included: how a test sees that a command bracketed its work in one group.
+int ClosedUndoGroups(const KvDocument* doc);
 
 // ---- What the host recorded ----------------------------------------------------------------
 
@@ -156,12 +158,8 @@ struct DialogRecord {
   std::int32_t answer;
 };
 const std::vector<DialogRecord>& MessageDialogs();
-// Test power: the answers the next message dialogs give, in order; then 1 again.
-void ScriptDialogAnswers(std::vector<std::int32_t> answers);
 
+// The errors the host reported to the user (file errors, unanswered dialogs, ...).
 const std::vector<std::string>& HostErrors();
-
-// Test power: the next AllocSpline makes a point tag without storage (null data, count 0).
-void FailNextSplineStorage();
 
 }  // namespace kvhost

@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include <optional>
-
-#include "files.h"
-#include "host_services.h"
+#include "accounting.h"
+#include "bitmaps.h"
 #include "host_tables.h"
 
 namespace kvhost {
@@ -53,6 +52,7 @@ struct MessageLogEntry {
 struct KvNode {
   std::uint64_t serial = 0;
   std::int32_t type = 0;
+  std::int32_t splineType = 0;  // for a spline: the type it was allocated with
   kvhost::AllocKind kind = kvhost::AllocKind::Object;
   bool accounted = true;  // tags are part of their object and not accounted on their own
   KvContainer* data = nullptr;  // the live container; the slot's address is handed out
@@ -103,6 +103,7 @@ struct KvDocument {
   std::int32_t splinePlane = 0;
   int undoDepth = 0;
   int unbalancedEnds = 0;
+  int closedGroups = 0;  // outermost groups closed, empty ones included
   std::vector<kvhost::UndoStep> undo;
   std::vector<kvhost::UndoStep> redo;
 };
@@ -118,9 +119,7 @@ struct PluginEntry {
   std::optional<KvBitmap> icon;  // the host's own copy (not accounted); none when null
 };
 
-// Tables of the host's own services (each in its file).
-KvGeneralTable* GeneralTable();
-KvStringTable* StringTable();
+// Tables of the services over the model (each in its file).
 KvContainerTable* ContainerTable();
 KvListNodeTable* ListNodeTable();
 KvTagTable* TagTable();
@@ -161,13 +160,8 @@ void UnregisterPlugin(std::int32_t id);
 // Faults of objects.cpp.
 void ResetObjectFaults();
 
-// Console (console.cpp) and accounting.
-void ClearConsole();
-void ResetAllocationCounters();
-void FreeLeakedStrings();
+// Containers (containers.cpp): frees those a module leaked, at the host's reset.
 void FreeLeakedContainers();
-// Armed faults of a kind, so that the host's own allocations can step around them.
-int ArmedFaults(AllocKind kind);
 
 // Tables (tables.cpp).
 void ResetTables();

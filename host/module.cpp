@@ -2,8 +2,10 @@
 // action 6 with plug-in message 1 (load resources), action 2 (start), action 3 (end).
 #include "module.h"
 
-#include "file_services.h"
+#include "console.h"
+#include "file_paths.h"
 #include "host.h"
+#include "host_strings.h"
 #include "module_loader.h"
 
 namespace kvhost {

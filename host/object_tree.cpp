@@ -2,6 +2,7 @@
 // of documents), per-object message logs, and tags.
 #include <unordered_map>
 
+#include "console.h"
 #include "host.h"
 
 namespace kvhost {

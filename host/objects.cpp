@@ -1,5 +1,6 @@
 // Bo: allocation of host objects (Extrude, Cloner, Spline Wrap, null, splines with their
 // point tag) and of registered plug-in objects; the host types' parameter tables.
+#include "console.h"
 #include "host.h"
 
 namespace kvhost {
@@ -22,10 +23,11 @@ bool IsHostType(std::int32_t type) {
   }
 }
 
-KvNode* NewSpline(std::int32_t pointCount) {
+KvNode* NewSpline(std::int32_t pointCount, std::int32_t splineType) {
   if (pointCount < 0) return nullptr;
   KvNode* spline = NewNode(kSplineType, AllocKind::Spline);
   if (spline == nullptr) return nullptr;
+  spline->splineType = splineType;
   KvNode* tag = NewTag(spline, kPointTag);
   if (g_nextSplineWithoutStorage) {
     g_nextSplineWithoutStorage = false;
@@ -38,7 +40,7 @@ KvNode* NewSpline(std::int32_t pointCount) {
 }
 
 KvNode* Alloc(int32_t type) {
-  if (type == kSplineType) return NewSpline(0);
+  if (type == kSplineType) return NewSpline(0, kLinearSpline);
   if (IsHostType(type)) return NewNode(type, AllocKind::Object);
   const PluginEntry* plugin = FindPluginEntry(type);
   if (plugin == nullptr || plugin->record.Allocator == nullptr) return nullptr;
@@ -65,8 +67,8 @@ void Free(KvNode* object) {
   FreeNode(object);
 }
 
-KvNode* AllocSplineEntry(int32_t pointCount, int32_t /*splineType*/) {
-  return NewSpline(pointCount);
+KvNode* AllocSplineEntry(int32_t pointCount, int32_t splineType) {
+  return NewSpline(pointCount, splineType);
 }
 
 }  // namespace
@@ -78,7 +80,9 @@ KvObjectTable* ObjectTable() {
 }
 
 KvNode* AllocObject(std::int32_t type) { return Alloc(type); }
-KvNode* AllocSpline(std::int32_t pointCount) { return NewSpline(pointCount); }
+KvNode* AllocSpline(std::int32_t pointCount, std::int32_t splineType) {
+  return NewSpline(pointCount, splineType);
+}
 void FreeObject(KvNode* object) { FreeNode(object); }
 void FailNextSplineStorage() { g_nextSplineWithoutStorage = true; }
 void ResetObjectFaults() { g_nextSplineWithoutStorage = false; }
@@ -111,6 +115,10 @@ std::vector<KvVector> SplinePoints(const KvNode* spline) {
     points.push_back(KvVector{p[0], p[1], p[2]});
   }
   return points;
+}
+
+std::int32_t SplineType(const KvNode* spline) {
+  return spline != nullptr && spline->type == kSplineType ? spline->splineType : -1;
 }
 
 std::int32_t SplinePointCount(const KvNode* spline) {

@@ -1,6 +1,8 @@
 // Pl: registration of descriptions and object plug-ins.
-#include "file_services.h"
+#include "console.h"
 #include "host.h"
+#include "host_strings.h"
+#include "resources.h"
 
 namespace kvhost {
 namespace {

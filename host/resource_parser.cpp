@@ -4,7 +4,7 @@
 #include <charconv>
 #include <set>
 
-#include "files.h"
+#include "utf8.h"
 
 namespace kvhost {
 namespace {

@@ -11,10 +11,11 @@
 #include <sstream>
 #include <system_error>
 
-#include "file_services.h"
-#include "files.h"
+#include "accounting.h"
+#include "console.h"
+#include "file_paths.h"
 #include "host.h"
-#include "host_services.h"
+#include "host_strings.h"
 #include "resource_parser.h"
 
 namespace kvhost {

@@ -97,6 +97,11 @@ std::optional<std::int32_t> HostSymbolValue(std::string_view symbol);
 // What a handle from the Lr table holds.
 const ResourceFolder& ResourceContents(const KvResource* res);
 
+// The Lr table over resource folders.
+KvResourceTable* ResourceTable();
+// True when the loaded resource folder holds a description of that name.
+bool HasDescription(const KvResource* res, std::string_view name);
+
 // Path of a module's resource file named without a folder: inside the folder that Lr.Load
 // loaded most recently (and that is still loaded); the name itself otherwise.
 std::string ResolveResourceFile(std::string_view name);

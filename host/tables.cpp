@@ -4,8 +4,14 @@
 #include <cstddef>
 #include <cstring>
 
-#include "file_services.h"
+#include "bitmaps.h"
+#include "console.h"
+#include "dialogs.h"
+#include "file_paths.h"
+#include "file_stream.h"
 #include "host.h"
+#include "host_strings.h"
+#include "resources.h"
 
 namespace kvhost {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "files.h"
+#include "bitmaps.h"
 
 namespace kvhost {
 

@@ -1,7 +1,11 @@
 // Undo that really undoes. A step is a group (StartUndo .. EndUndo, nesting counted) or a
-// record made outside any group. A CHANGE record (40) snapshots the object's container
-// and its place (parent or document top level, predecessor) before the change; a NEWOBJ
-// record (44) is made after an insertion, and its "before" is the detached object.
+// record made outside any group. A group closed without a record leaves no step, and only
+// a record (not the opening of a group) discards what there was to redo: a command that
+// turns out to change nothing must not cost the user their redo.
+//
+// A CHANGE record (40) snapshots the object's container and its place (parent or document
+// top level, predecessor) before the change; a NEWOBJ record (44) is made after an
+// insertion, and its "before" is the detached object.
 //
 // Undo walks a step's records backwards, each time keeping the object's present state as
 // the record's "after" and restoring its "before"; redo walks forwards restoring "after".
@@ -12,6 +16,7 @@
 // redo step is discarded.
 #include <algorithm>
 
+#include "console.h"
 #include "host.h"
 
 namespace kvhost {
@@ -43,11 +48,19 @@ bool Mentions(const UndoRecord& r, const KvNode* node) {
          r.after.parent == node || r.after.pred == node;
 }
 
+// Ends the outermost group: it becomes a closed step, or nothing when it holds no record.
+void CloseGroup(KvDocument* doc) {
+  doc->undoDepth = 0;
+  ++doc->closedGroups;
+  if (doc->undo.empty()) return;
+  doc->undo.back().open = false;
+  if (doc->undo.back().records.empty()) doc->undo.pop_back();
+}
+
 void CloseOpenGroup(KvDocument* doc, const char* what) {
   if (doc->undoDepth == 0) return;
   ReportHostError(std::string(what) + " while an undo group is open");
-  doc->undoDepth = 0;
-  if (!doc->undo.empty()) doc->undo.back().open = false;
+  CloseGroup(doc);
 }
 
 std::vector<UndoStepView> Views(const std::vector<UndoStep>& steps) {
@@ -98,7 +111,6 @@ void ForgetNode(KvDocument* doc, const KvNode* node) {
 bool StartUndo(KvDocument* doc) {
   if (doc == nullptr) return false;
   if (doc->undoDepth++ == 0) {
-    DiscardRedo(doc);
     UndoStep step;
     step.open = true;
     doc->undo.push_back(std::move(step));
@@ -123,7 +135,9 @@ bool AddUndo(KvDocument* doc, std::int32_t type, KvNode* object) {
     doc->undo.push_back(std::move(step));
     return true;
   }
-  doc->undo.back().records.push_back(MakeRecord(type, object));
+  UndoStep& group = doc->undo.back();
+  if (group.records.empty()) DiscardRedo(doc);
+  group.records.push_back(MakeRecord(type, object));
   return true;
 }
 
@@ -134,7 +148,11 @@ bool EndUndo(KvDocument* doc) {
     ReportHostError("EndUndo without StartUndo");
     return false;
   }
-  if (--doc->undoDepth == 0) doc->undo.back().open = false;
+  if (doc->undoDepth == 1) {
+    CloseGroup(doc);
+  } else {
+    --doc->undoDepth;
+  }
   return true;
 }
 
@@ -166,5 +184,6 @@ std::vector<UndoStepView> UndoHistory(const KvDocument* doc) { return Views(doc-
 std::vector<UndoStepView> RedoHistory(const KvDocument* doc) { return Views(doc->redo); }
 int UndoDepth(const KvDocument* doc) { return doc->undoDepth; }
 int UnbalancedEndUndos(const KvDocument* doc) { return doc->unbalancedEnds; }
+int ClosedUndoGroups(const KvDocument* doc) { return doc->closedGroups; }
 
 }  // namespace kvhost

@@ -24,6 +24,11 @@ std::string FormatOutline(const Outline& outline, std::string_view format) {
   throw ToolError(kStatusBadInput, "unknown format '" + std::string(format) + "'");
 }
 
+// The module makes linear splines only; any other type shows as unknown beside its number.
+std::string SplineTypeName(std::int32_t type) {
+  return type == kvhost::kLinearSpline ? "linear" : "unknown";
+}
+
 std::string InterpolationName(std::int32_t interpolation) {
   switch (interpolation) {
     case 0: return "none";
@@ -71,7 +76,8 @@ std::string OutlineText(const Outline& outline) {
 
   std::string out = "outline: " + std::to_string(outline.points.size()) + " points, " +
                     (outline.closed ? "closed" : "open") + "\n";
-  out += "spline: interpolation " + std::to_string(outline.interpolation) + " (" +
+  out += "spline: type " + std::to_string(outline.type) + " (" + SplineTypeName(outline.type) +
+         "), interpolation " + std::to_string(outline.interpolation) + " (" +
          InterpolationName(outline.interpolation) + "), sub " + std::to_string(outline.sub) +
          ", angle " + NumberText(outline.angle) + ", maximum length " +
          NumberText(outline.maximumLength) + "\n";
@@ -93,6 +99,7 @@ Json OutlineJsonValue(const Outline& outline) {
   Json j;
   j["closed"] = outline.closed;
   j["count"] = outline.points.size();
+  j["type"] = outline.type;
   j["points"] = std::move(points);
   j["SPLINEOBJECT_INTERPOLATION"] = outline.interpolation;
   j["SPLINEOBJECT_SUB"] = outline.sub;

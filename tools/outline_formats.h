@@ -14,6 +14,7 @@ namespace kvtool {
 
 struct Outline {
   bool closed = false;
+  std::int32_t type = 0;  // the spline type the module allocated (0 linear)
   std::vector<KvVector> points;
   // The spline settings copied onto the spline.
   std::int32_t interpolation = 0;
@@ -31,7 +32,7 @@ const std::vector<std::string>& OutlineFormatNames();
 std::string FormatOutline(const Outline& outline, std::string_view format);
 
 std::string OutlineText(const Outline& outline);
-// closed, count, points, the four spline settings, PRIM_PLANE and PRIM_REVERSE.
+// closed, count, type, points, the four spline settings, PRIM_PLANE and PRIM_REVERSE.
 Json OutlineJsonValue(const Outline& outline);
 std::string OutlineJson(const Outline& outline);  // one line, without the newline
 std::string OutlineSvg(const Outline& outline);
@@ -53,6 +54,7 @@ struct Box {
 };
 std::string SvgOutlinePath(const Outline& outline, const Box& box, std::string_view style);
 
+std::string SplineTypeName(std::int32_t type);
 std::string InterpolationName(std::int32_t interpolation);
 std::string PlaneName(std::int32_t plane);
 // Text with &, <, > and quotes escaped for SVG.

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "description/okeelvane.h"
-#include "files.h"
 #include "tool_error.h"
 
 namespace kvtool {
@@ -221,6 +220,7 @@ Outline PluginSession::Contour(KvNode* arrow) {
                                        HostErrorText(TakeHostErrors()));
   }
   Outline outline;
+  outline.type = kvhost::SplineType(spline);
   outline.points = kvhost::SplinePoints(spline);
   outline.closed = BoolParameter(spline, kSplineClosed).value_or(false);
   outline.interpolation = IntParameter(spline, kSplineInterpolation).value_or(0);

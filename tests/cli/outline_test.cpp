@@ -30,6 +30,7 @@ TEST(OutlineJson, HoldsTheDefaultContourAndSplineSettings) {
   const json j = OutlineJson({});
   ASSERT_TRUE(j.at("closed").is_boolean());
   EXPECT_TRUE(j["closed"].get<bool>());
+  EXPECT_EQ(j.at("type"), 0) << "a linear spline";
   ASSERT_TRUE(j.at("points").is_array());
   ASSERT_EQ(j["points"].size(), kDefaultPoints.size());
   for (std::size_t i = 0; i < kDefaultPoints.size(); ++i) {

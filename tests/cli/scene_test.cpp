@@ -190,6 +190,7 @@ TEST(SceneText, PrintsForPeopleAndEndsWithWhatRan) {
                        "print messages a\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("plane: 1 (ZY)"), std::string::npos) << r.out;  // menu took the plane
+  EXPECT_NE(r.out.find("spline: type 0 (linear), interpolation"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("22 menu prepare from host"), std::string::npos) << r.out;
   EXPECT_EQ(LastLine(r.out), "scene: 5 commands, ok");
 }

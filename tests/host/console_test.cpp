@@ -1,7 +1,9 @@
 // The console, message dialogs and plug-in registration records.
 #include <gtest/gtest.h>
 
+#include "bitmaps.h"
 #include "host.h"
+#include "host_strings.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "host.h"
+#include "host_strings.h"
+#include "utf8.h"
 
 namespace {
 
@@ -104,6 +106,33 @@ TEST_F(Containers, StringsAreUtf8AndCompareByBytes) {
   st->Free(a);
   st->Free(b);
   EXPECT_EQ(LiveAllocations(AllocKind::String), 1) << "the empty one above was leaked";
+}
+
+// The one UTF-8 check behind strings, string reads and resource files, at the edges of
+// each sequence length.
+TEST(Utf8Check, AcceptsEachLengthToItsLimitAndNothingElse) {
+  const struct {
+    const char* bytes;
+    bool valid;
+  } cases[] = {
+      {"\x7F", true},
+      {"\xC2\x80", true},          // U+0080, the smallest two-byte value
+      {"\xC1\xBF", false},         // overlong U+007F
+      {"\xEF\xBF\xBF", true},      // U+FFFF
+      {"\xE0\x9F\xBF", false},     // overlong U+07FF
+      {"\xED\x9F\xBF", true},      // U+D7FF, just below the surrogates
+      {"\xED\xBF\xBF", false},     // U+DFFF, a surrogate
+      {"\xF4\x8F\xBF\xBF", true},  // U+10FFFF
+      {"\xF4\x90\x80\x80", false}, // U+110000
+      {"\xF0\x8F\xBF\xBF", false}, // overlong U+FFFF
+      {"\xF5\x80\x80\x80", false}, // a lead byte past U+10FFFF
+      {"\x80", false},              // a continuation without its lead
+      {"a\xE2\x82", false},         // cut short at the end
+      {"\xE2\x28\xA1", false},     // a continuation that is not one
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << testing::PrintToString(std::string(c.bytes));
+  }
 }
 
 }  // namespace

@@ -52,9 +52,10 @@ TEST_F(Objects, ContainerSlotIsStableAndStartsEmpty) {
 }
 
 TEST_F(Objects, SplinePointsLiveInThePointTag) {
-  KvNode* s = t->t_C4DOS_Bo->AllocSpline(3, 0);
+  KvNode* s = t->t_C4DOS_Bo->AllocSpline(3, 4);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(t->t_C4DOS_Bl->GetType(s), 5101);
+  EXPECT_EQ(SplineType(s), 4) << "the spline type given is kept";
   KvNode* tag = t->t_C4DOS_Tg->GetTag(s, 5600, 0);
   ASSERT_NE(tag, nullptr);
   EXPECT_EQ(t->t_C4DOS_Tg->GetTag(s, 5600, 1), nullptr);

@@ -192,7 +192,7 @@ TEST_F(UndoHistoryTest, TheUsersDragIsOneStep) {
   EXPECT_EQ(Snapshot(doc), before);
 }
 
-TEST_F(UndoHistoryTest, EmptyAndUnbalancedGroupsAreVisible) {
+TEST_F(UndoHistoryTest, UnbalancedAndOpenGroupsAreVisible) {
   bd->StartUndo(doc);
   bd->EndUndo(doc);
   EXPECT_FALSE(bd->EndUndo(doc));
@@ -201,13 +201,26 @@ TEST_F(UndoHistoryTest, EmptyAndUnbalancedGroupsAreVisible) {
   bd->StartUndo(doc);
   bd->AddUndo(doc, kChange, objs[1]);
   const auto history = UndoHistory(doc);
-  ASSERT_EQ(history.size(), 3u);
-  EXPECT_TRUE(history[0].records.empty());
-  EXPECT_FALSE(history[0].open);
-  EXPECT_TRUE(history[1].implicit);
-  EXPECT_TRUE(history[2].open);
+  ASSERT_EQ(history.size(), 2u);
+  EXPECT_TRUE(history[0].implicit);
+  EXPECT_TRUE(history[1].open);
   EXPECT_EQ(UndoDepth(doc), 1);
   EXPECT_EQ(HostErrors().size(), 1u);
+}
+
+// A button that finds nothing to do still brackets its (missing) records in a group; the
+// group must neither become a step nor throw away what there is to redo.
+TEST_F(UndoHistoryTest, EmptyGroupLeavesNoStepAndKeepsRedo) {
+  SetParameter(doc, objs[0], 1, std::int32_t{120});
+  ASSERT_TRUE(Undo(doc));
+  bd->StartUndo(doc);
+  bd->StartUndo(doc);  // nested: still the one group
+  bd->EndUndo(doc);
+  bd->EndUndo(doc);
+  EXPECT_TRUE(UndoHistory(doc).empty());
+  ASSERT_TRUE(Redo(doc));
+  EXPECT_EQ(bc->GetInt32(Container(objs[0]), 1, 0), 120);
+  EXPECT_EQ(UndoHistory(doc).size(), 1u) << "the edit is the only step";
 }
 
 TEST_F(UndoHistoryTest, FreedObjectsDropOutOfTheHistory) {

@@ -12,9 +12,13 @@
 
 #include <unistd.h>
 
-#include "file_services.h"
-#include "files.h"
+#include "bitmaps.h"
+#include "dialogs.h"
+#include "file_paths.h"
+#include "file_stream.h"
 #include "host.h"
+#include "host_strings.h"
+#include "resources.h"
 
 namespace kvtest {
 

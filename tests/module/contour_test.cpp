@@ -36,6 +36,7 @@ TEST_P(Contour, DefaultArrowIsAClosedLinearSplineWithTheObjectsSettings) {
   ASSERT_NE(spline, nullptr);
   ExpectPoints(kvhost::SplinePoints(spline), kDefaultArrow);
   EXPECT_EQ(kvhost::SplinePointCount(spline), 7);
+  EXPECT_EQ(kvhost::SplineType(spline), kvhost::kLinearSpline);
   EXPECT_TRUE(kvtest::Bool(spline, 1002));
   EXPECT_EQ(kvtest::Int(spline, 1001), 3);
   EXPECT_EQ(kvtest::Int(spline, 1003), 8);

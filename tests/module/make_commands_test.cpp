@@ -89,9 +89,7 @@ TEST_P(MakeExtrudeTest, UnderAnExtrudeNothingChangesInOneEmptyGroup) {
 
   Press(arrow, ARROW_MAKE_EXTRUDE);
 
-  ExpectOneGroup();
-  EXPECT_EQ(LastRecords(), Records{});
-  EXPECT_EQ(Snapshot(doc), before);
+  ExpectOneEmptyGroup();
   EXPECT_EQ(NewObjects(), 0);
 }
 
@@ -131,9 +129,7 @@ TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
 
     Press(arrow, ARROW_MAKE_EXTRUDE);
 
-    ExpectOneGroup();
-    EXPECT_EQ(LastRecords(), Records{});
-    EXPECT_EQ(Snapshot(doc), before);
+    ExpectOneEmptyGroup();
     EXPECT_EQ(NewObjects(), 0);
   }
 }
@@ -331,9 +327,7 @@ TEST_P(MakeClonerTest, ClonerNotAllocatedEndsWithAClosedEmptyGroup) {
 
   Press(arrow, ARROW_MAKE_CLONER);
 
-  ExpectOneGroup();
-  EXPECT_EQ(LastRecords(), Records{});
-  EXPECT_EQ(Snapshot(doc), before);
+  ExpectOneEmptyGroup();
   EXPECT_EQ(NewObjects(), 0);
 }
 

@@ -18,8 +18,7 @@
 #include <vector>
 
 #include "arrow_defaults.h"
-#include "files.h"
-#include "host_services.h"
+#include "file_paths.h"
 #include "module_fixture.h"
 
 namespace kvtest {

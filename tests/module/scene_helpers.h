@@ -168,6 +168,7 @@ class SceneTest : public ModuleTest {
   void Mark() {
     before = Snapshot(doc);
     steps = StepCount();
+    groups = kvhost::ClosedUndoGroups(doc);
     liveObjects = kvhost::LiveAllocations(kvhost::AllocKind::Object);
     liveOther = kvhost::LiveAllocations() - liveObjects;
     ClearLogs();
@@ -180,11 +181,20 @@ class SceneTest : public ModuleTest {
   }
   // The command ran as exactly one undo group, now closed.
   void ExpectOneGroup() const {
+    EXPECT_EQ(kvhost::ClosedUndoGroups(doc), groups + 1);
     ASSERT_EQ(StepCount(), steps + 1);
     ExpectLastStepClosedGroup();
   }
+  // The command opened and closed one group without a record: no step, nothing changed.
+  void ExpectOneEmptyGroup() const {
+    EXPECT_EQ(kvhost::ClosedUndoGroups(doc), groups + 1);
+    EXPECT_EQ(kvhost::UndoDepth(doc), 0);
+    EXPECT_EQ(StepCount(), steps) << "an empty group leaves no step";
+    EXPECT_EQ(Snapshot(doc), before);
+  }
   // The command stopped before opening a group or changing anything.
   void ExpectNothingDone() const {
+    EXPECT_EQ(kvhost::ClosedUndoGroups(doc), groups);
     EXPECT_EQ(StepCount(), steps);
     EXPECT_EQ(Snapshot(doc), before);
     EXPECT_EQ(NewObjects(), 0);
@@ -201,6 +211,7 @@ class SceneTest : public ModuleTest {
 
   std::string before;
   std::size_t steps = 0;
+  int groups = 0;
   std::int64_t liveObjects = 0;
   std::int64_t liveOther = 0;
 };

@@ -2,14 +2,17 @@
 // Nobody sits at a headless host, so every dialog takes the next queued answer; a dialog
 // with nothing queued is a fault of the test that showed it, reported and cancelled
 // rather than left waiting.
+#include "dialogs.h"
+
 #include <deque>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
-#include "file_services.h"
-#include "files.h"
-#include "host_services.h"
+#include "console.h"
+#include "file_paths.h"
+#include "host_strings.h"
+#include "test_powers.h"
 
 namespace kvhost {
 namespace {
@@ -83,12 +86,6 @@ std::size_t PendingDialogAnswers() { return Script().answers.size(); }
 void ClearDialogs() {
   Script().answers.clear();
   Script().shown.clear();
-}
-
-void ResetFileServices() {
-  ClearDialogs();
-  ClearFileFaults();
-  ResetLargestStringReservation();
 }
 
 KvFileSystemTable* FileSystemTable() {

@@ -1,10 +1,11 @@
 // Fn: path objects over UTF-8 text. Every knowledge of the separator sits in the three
 // helpers at the top, so that a variant for '\' paths changes only them.
+#include "file_paths.h"
+
 #include <new>
 
-#include "file_services.h"
-#include "files.h"
-#include "host_services.h"
+#include "accounting.h"
+#include "host_strings.h"
 
 namespace kvhost {
 namespace {

@@ -1,0 +1,31 @@
+// The host's reset: everything a test or a module can leave behind, freed or forgotten,
+// and every test power off again.
+#include "console.h"
+#include "framework_memory.h"
+#include "host.h"
+#include "host_strings.h"
+
+namespace kvhost {
+
+void ResetFileServices() {
+  ClearDialogs();
+  ClearFileFaults();
+  ResetLargestStringReservation();
+}
+
+void ResetHost() {
+  FreeAllDocuments();
+  ClearPlugins();
+  FreeAllNodes();  // objects the module or a test never freed
+  ClearConsole();
+  FreeLeakedFrameworkMemory();
+  FreeLeakedStrings();
+  FreeLeakedContainers();
+  ClearAllocationFaults();
+  ResetObjectFaults();
+  ResetFileServices();  // scripted dialogs and file faults of an earlier test
+  ResetAllocationCounters();
+  ResetTables();
+}
+
+}  // namespace kvhost
