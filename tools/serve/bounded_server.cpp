@@ -93,6 +93,8 @@ BoundedServer::BoundedServer() {
   });
 }
 
+void BoundedServer::WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+
 void BoundedServer::StopAll() {
   stopping_ = true;
   stop();

@@ -21,6 +21,10 @@ constexpr std::size_t kMaxConnections = 64;
 class BoundedServer : public httplib::Server {
  public:
   BoundedServer();
+  // After binding: lets as many connections wait to be accepted as the system allows.
+  // The library's queue of 5 drops the connections of a burst, whose clients then
+  // retry only a second or more later.
+  void WidenBacklog();
   // Ends every connection at its next wait (within 100 ms) and stops listening; Run
   // (listen_after_bind) then returns. Safe from any thread.
   void StopAll();

@@ -139,6 +139,7 @@ int WebServer::Bind(int port) {
     throw ToolError(kStatusFailed, "cannot listen on 127.0.0.1:" + std::to_string(port) +
                                        ": the port is in use (another keelvane serve?) or not allowed");
   }
+  server_->WidenBacklog();
   port_ = bound;
   return bound;
 }
