@@ -118,6 +118,8 @@ kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkT
   switch (p.type) {
     case ParamType::Real: {
       const double shown = RealInput(p, input);
+      // A NaN passes every range check, and an infinity every open one.
+      if (!std::isfinite(shown)) Refuse(p, Described(input) + " is not a finite number");
       CheckRange(p, shown);
       return shown / ShownScale(p.unit);
     }

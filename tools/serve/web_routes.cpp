@@ -19,7 +19,6 @@
 
 #include "bounded_server.h"
 #include "input_text.h"
-
 #include "panel.h"
 #include "tool_error.h"
 #include "web_assets.h"
