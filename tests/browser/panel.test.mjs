@@ -1,9 +1,12 @@
 // The panel page in headless chromium against a running `keelvane serve`: an edit
 // redraws the preview, the double arrow greys the shaft fields, Make Extrude changes the
-// tree and Undo brings it back, a saved preset loads back after a reset.
+// tree and Undo brings it back, a saved preset loads back after a reset, all under the
+// server's content policy; and a page of another local port can neither change the
+// document nor show the panel in a frame.
 // Usage: node panel.test.mjs URL [SCREENSHOT]
 import { chromium } from 'playwright-core';
 import { mkdtempSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import assert from 'node:assert/strict';
@@ -23,6 +26,43 @@ const context = await chromium.launchPersistentContext(profile, {
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync'],
 });
+// Another local page that tries what a hostile one would: no-cors requests that change
+// the document (one with a whole second request as its body), and the panel in a frame
+// almost transparent, to make the user click in it unknowingly.
+function attackerPage(panel, serial, preset) {
+  return `<!doctype html><title>waiting</title>
+<iframe id="frame" src="${panel}" style="opacity:0.01" width="800" height="600"></iframe>
+<script>
+const panel = ${JSON.stringify(panel)};
+const edit = JSON.stringify({ object: ${serial}, id: 10030, value: 333 });
+const smuggled = 'POST /api/set HTTP/1.1\\r\\nHost: ' + new URL(panel).host +
+  '\\r\\nX-Keelvane-Panel: 1\\r\\nContent-Type: application/json\\r\\nContent-Length: ' + edit.length +
+  '\\r\\n\\r\\n' + edit;
+const post = (path, body) => fetch(panel + path, { method: 'POST', mode: 'no-cors', body });
+const framed = new Promise((done) => {
+  document.getElementById('frame').addEventListener('load', done);
+  setTimeout(done, 3000);
+});
+Promise.allSettled([
+  post('api/set', edit),
+  post('api/press', new Blob([smuggled])),
+  post('api/press', JSON.stringify({ object: ${serial}, id: 10280 })),
+  post('api/preset/load?object=${serial}', new Blob([Uint8Array.from(atob('${preset}'), (c) => c.charCodeAt(0))])),
+  framed,
+]).then(() => { document.title = 'done'; });
+</script>`;
+}
+
+// Waits until fn(arg), run in the page, is true. Playwright's waitForFunction would
+// evaluate a string in the page, which the panel's content policy forbids.
+async function waitUntil(page, fn, arg) {
+  for (const end = Date.now() + 10000; Date.now() < end;) {
+    if (await page.evaluate(fn, arg)) return;
+    await new Promise((later) => setTimeout(later, 50));
+  }
+  throw new Error(`timed out waiting for ${fn}`);
+}
+
 const steps = [];
 const step = async (name, body) => {
   await body();
@@ -33,6 +73,10 @@ const step = async (name, body) => {
 try {
   const page = context.pages()[0] ?? await context.newPage();
   page.setDefaultTimeout(10000);
+  const policyViolations = [];
+  page.on('console', (message) => {
+    if (/Content Security Policy/.test(message.text())) policyViolations.push(message.text());
+  });
   await page.goto(url);
   const outline = page.locator('#preview path');
   const topNode = page.locator('#tree > li > .node').first();
@@ -48,7 +92,7 @@ try {
     const before = await outline.getAttribute('d');
     await page.locator('#p-ARROW_HEAD_LENGTH').fill('260');
     await page.locator('#p-ARROW_HEAD_LENGTH').press('Enter');
-    await page.waitForFunction((d) => document.querySelector('#preview path')?.getAttribute('d') !== d, before);
+    await waitUntil(page, (d) => document.querySelector('#preview path')?.getAttribute('d') !== d, before);
     assert.equal(await page.locator('#p-ARROW_HEAD_LENGTH').inputValue(), '260');
   });
 
@@ -63,35 +107,35 @@ try {
   await step('the double arrow greys the shaft fields', async () => {
     assert.equal(await page.locator('#p-ARROW_SHAFT_LENGTH').isDisabled(), false);
     await page.locator('#p-ARROW_DOUBLE').check();
-    await page.waitForFunction(() => document.querySelector('#p-ARROW_SHAFT_LENGTH').disabled);
+    await waitUntil(page, () => document.querySelector('#p-ARROW_SHAFT_LENGTH').disabled);
     for (const id of ['ARROW_SHAFT', 'ARROW_SHAFT_WIDTH', 'ARROW_TAIL_NOTCH', 'ARROW_FLETCHING']) {
       assert.equal(await page.locator(`#p-${id}`).isDisabled(), true, id);
     }
     assert.equal(await page.locator('#p-ARROW_DOUBLE_SHAFT_LENGTH').isDisabled(), false);
     await page.locator('#p-ARROW_DOUBLE').uncheck();
-    await page.waitForFunction(() => !document.querySelector('#p-ARROW_SHAFT_LENGTH').disabled);
+    await waitUntil(page, () => !document.querySelector('#p-ARROW_SHAFT_LENGTH').disabled);
   });
 
   await step('Make Extrude puts the arrow into an Extrude, Undo takes it out', async () => {
     await page.locator('#b-ARROW_MAKE_EXTRUDE').click();
-    await page.waitForFunction(() => /^Extrude/.test(document.querySelector('#tree > li > .node').textContent));
+    await waitUntil(page, () => /^Extrude/.test(document.querySelector('#tree > li > .node').textContent));
     assert.match(await page.locator('#tree > li > ul .node').first().textContent(), /^Arrow #/);
     await page.locator('#undo').click();
-    await page.waitForFunction(() => /^Arrow/.test(document.querySelector('#tree > li > .node').textContent));
+    await waitUntil(page, () => /^Arrow/.test(document.querySelector('#tree > li > .node').textContent));
     assert.equal(await page.locator('#tree .node').count(), 1);
   });
 
   await step('a saved preset loads back after a reset', async () => {
     await page.locator('#p-ARROW_HEAD_WIDTH').fill('175');
     await page.locator('#p-ARROW_HEAD_WIDTH').press('Enter');
-    await page.waitForFunction(() => document.querySelector('#p-ARROW_HEAD_WIDTH').value === '175');
+    await waitUntil(page, () => document.querySelector('#p-ARROW_HEAD_WIDTH').value === '175');
     const [download] = await Promise.all([page.waitForEvent('download'), page.locator('#b-ARROW_PRESET_SAVE').click()]);
     const file = join(profile, download.suggestedFilename());
     await download.saveAs(file);
     await page.locator('#b-ARROW_RESET').click();
-    await page.waitForFunction(() => document.querySelector('#p-ARROW_HEAD_WIDTH').value === '50');
+    await waitUntil(page, () => document.querySelector('#p-ARROW_HEAD_WIDTH').value === '50');
     await page.locator('#preset-file').setInputFiles(file);
-    await page.waitForFunction(() => document.querySelector('#p-ARROW_HEAD_WIDTH').value === '175');
+    await waitUntil(page, () => document.querySelector('#p-ARROW_HEAD_WIDTH').value === '175');
     assert.equal(await page.locator('#p-ARROW_HEAD_LENGTH').inputValue(), '260');
   });
 
@@ -111,9 +155,50 @@ try {
     await page.locator('#modal').waitFor({ state: 'hidden' });
   });
 
+  await step('a page of another local port can neither change nor frame the panel', async () => {
+    const serial = await page.evaluate(() => selected);
+    const before = await page.locator('#p-ARROW_HEAD_LENGTH').inputValue();
+    const name = await page.locator('#p-ARROW_PRESET_NAME').inputValue();
+    // A crafted preset, made here with the panel's own API and then undone.
+    const api = (path, body) => fetch(url + path, {
+      method: 'POST',
+      headers: { 'X-Keelvane-Panel': '1', 'Content-Type': 'application/json' },
+      body: JSON.stringify(Object.assign({ object: serial }, body)),
+    });
+    await api('api/set', { id: 10030, value: 333 });
+    await api('api/set', { id: 10190, value: 'crafted' });
+    const preset = Buffer.from(await (await api('api/preset/save', {})).arrayBuffer()).toString('base64');
+    await api('api/undo', {});
+    await api('api/undo', {});
+    const attacker = createServer((request, response) => {
+      response.setHeader('Content-Type', 'text/html; charset=utf-8');
+      response.end(attackerPage(url, serial, preset));
+    });
+    await new Promise((listening) => attacker.listen(0, '127.0.0.1', listening));
+    const other = await context.newPage();
+    try {
+      await other.goto(`http://127.0.0.1:${attacker.address().port}/`);
+      await other.waitForFunction(() => document.title === 'done');
+      const frame = other.frames().find((f) => f !== other.mainFrame());
+      assert.equal(await frame.locator('#b-ARROW_MAKE_EXTRUDE').count(), 0, 'the panel shows in a frame');
+    } finally {
+      await other.close();
+      attacker.close();
+    }
+    await page.reload();
+    await page.locator('#p-ARROW_HEAD_LENGTH').waitFor();
+    assert.equal(await page.locator('#p-ARROW_HEAD_LENGTH').inputValue(), before);
+    assert.equal(await page.locator('#p-ARROW_PRESET_NAME').inputValue(), name);
+    assert.equal(await page.locator('#tree .node').count(), 1);
+  });
+
+  await step('the page needs nothing its content policy forbids', async () => {
+    assert.deepEqual(policyViolations, []);
+  });
+
   if (screenshot) {
     await page.locator('#p-ARROW_FLETCHING').check();
-    await page.waitForFunction(() => !document.querySelector('#p-ARROW_FLETCHING_LENGTH').disabled);
+    await waitUntil(page, () => !document.querySelector('#p-ARROW_FLETCHING_LENGTH').disabled);
     await page.screenshot({ path: screenshot, fullPage: true });
     console.log(`screenshot: ${screenshot}`);
   }

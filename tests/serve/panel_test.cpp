@@ -3,6 +3,8 @@
 // changes nothing.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "description/okeelvane.h"
 #include "panel.h"
 #include "serve_test_support.h"
@@ -189,6 +191,24 @@ TEST_F(PanelTest, UploadThatIsNoPresetFailsAndSaysSo) {
   const Json after = panel.State(arrow);
   EXPECT_EQ(after["object"], before["object"]);
   EXPECT_EQ(after["undo"], before["undo"]);
+}
+
+// A preset can carry NaN or an infinity; JSON has no such numbers, and a path of them
+// draws nothing.
+TEST_F(PanelTest, ValuesThatAreNoNumbersShowAsSuchAndThePreviewSaysItCannotDraw) {
+  const std::uint64_t arrow = Arrow();
+  const struct {
+    double stored;
+    const char* shown;
+  } cases[] = {{std::nan(""), "nan"}, {INFINITY, "inf"}, {-INFINITY, "-inf"}};
+  for (const auto& c : cases) {
+    kvhost::SetParameterRaw(kvhost::Container(panel.Find(arrow)), ARROW_HEAD_LENGTH, c.stored);
+    const Json state = panel.State(arrow);
+    EXPECT_EQ(ParameterOf(state, "ARROW_HEAD_LENGTH")["value"], c.shown);
+    const Json& preview = state["object"]["preview"];
+    EXPECT_FALSE(preview.contains("svg")) << preview.dump();
+    EXPECT_NE(preview.value("error", "").find("cannot"), std::string::npos) << preview.dump();
+  }
 }
 
 }  // namespace

@@ -1,68 +1,27 @@
 // The HTTP API on a free port of 127.0.0.1, served from a thread of this process: the
 // page, each endpoint's answer and errors, the loopback-only guards and the body limit.
-#include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <thread>
-
-#include <httplib.h>
-
 #include "description/okeelvane.h"
-#include "panel.h"
-#include "serve_test_support.h"
-#include "web_server.h"
+#include "server_fixture.h"
 
 namespace kvtool {
 namespace {
 
-TEST(LoopbackNames, OnlyLoopbackHostsWithOptionalPortsPass) {
-  for (const char* ok : {"127.0.0.1", "127.0.0.1:8080", "localhost", "LocalHost:1", "[::1]", "[::1]:65535"}) {
-    EXPECT_TRUE(IsLoopbackHost(ok)) << ok;
+TEST(PanelNames, OnlyLoopbackHostsWithTheServersPortPass) {
+  for (const char* ok : {"127.0.0.1:8080", "localhost:8080", "LocalHost:8080", "[::1]:8080"}) {
+    EXPECT_TRUE(IsPanelHost(ok, 8080)) << ok;
   }
-  for (const char* bad : {"", "example.com", "127.0.0.1.example.com", "localhost.evil", "127.0.0.2",
-                          "[::1", "::1", "localhost:", "localhost:80x", "127.0.0.1:8080:1", "[::1]x"}) {
-    EXPECT_FALSE(IsLoopbackHost(bad)) << bad;
+  for (const char* bad : {"", "127.0.0.1", "localhost", "127.0.0.1:8081", "localhost:80800", "example.com:8080",
+                          "127.0.0.1.example.com:8080", "127.0.0.2:8080", "[::1", "::1:8080", "localhost:",
+                          "127.0.0.1:8080:1", "[::1]x:8080"}) {
+    EXPECT_FALSE(IsPanelHost(bad, 8080)) << bad;
   }
-  EXPECT_TRUE(IsLoopbackOrigin("http://localhost:5000"));
-  EXPECT_FALSE(IsLoopbackOrigin("https://localhost:5000"));
-  EXPECT_FALSE(IsLoopbackOrigin("http://evil.example"));
-  EXPECT_FALSE(IsLoopbackOrigin("null"));
+  EXPECT_TRUE(IsPanelHost("localhost", 80));
+  EXPECT_TRUE(IsPanelOrigin("http://localhost:5000", 5000));
+  EXPECT_FALSE(IsPanelOrigin("http://localhost:5001", 5000));
+  EXPECT_FALSE(IsPanelOrigin("https://localhost:5000", 5000));
+  EXPECT_FALSE(IsPanelOrigin("http://evil.example:5000", 5000));
+  EXPECT_FALSE(IsPanelOrigin("null", 5000));
 }
-
-class ServerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    port = server.Bind(0);
-    thread = std::thread([this] { server.Run(); });
-  }
-  void TearDown() override {
-    server.Stop();
-    thread.join();
-  }
-
-  httplib::Client Client() { return httplib::Client("127.0.0.1", port); }
-
-  // POSTs body as JSON; the answer's status and parsed body.
-  std::pair<int, Json> Post(const std::string& path, const Json& body) {
-    auto res = Client().Post(path.c_str(), body.dump(), "application/json");
-    if (!res) return {0, nullptr};
-    return {res->status, Json::parse(res->body, nullptr, false)};
-  }
-
-  std::uint64_t Arrow() {
-    auto res = Client().Get("/api/state");
-    return Json::parse(res->body)["selected"].get<std::uint64_t>();
-  }
-
-  Panel panel{PluginFolder()};
-  WebServer server{panel};
-  int port = 0;
-  std::thread thread;
-};
 
 TEST_F(ServerTest, ServesThePageAndItsFiles) {
   auto page = Client().Get("/");
@@ -174,8 +133,10 @@ TEST_F(ServerTest, ForeignHostOrOriginIsRefused) {
   ASSERT_TRUE(evil);
   EXPECT_EQ(evil->status, 403);
   EXPECT_NE(Json::parse(evil->body)["error"].get<std::string>().find("attacker.example"), std::string::npos);
-  EXPECT_EQ(Client().Get("/", {{"Host", "localhost:1"}})->status, 200);
-  EXPECT_EQ(Client().Get("/", {{"Host", "[::1]"}})->status, 200);
+  const std::string colonPort = ":" + std::to_string(port);
+  EXPECT_EQ(Client().Get("/", {{"Host", "localhost" + colonPort}})->status, 200);
+  EXPECT_EQ(Client().Get("/", {{"Host", "[::1]" + colonPort}})->status, 200);
+  EXPECT_EQ(Client().Get("/", {{"Host", "localhost:1"}})->status, 403);
 
   auto cross = Client().Post("/api/add", {{"Origin", "http://attacker.example"}}, "{\"kind\":\"arrow\"}",
                              "application/json");
@@ -183,29 +144,10 @@ TEST_F(ServerTest, ForeignHostOrOriginIsRefused) {
   EXPECT_EQ(CountNodes(Json::parse(Client().Get("/api/state")->body)["tree"]), 1u);
 }
 
-// Sends raw bytes and returns what the server answers before closing.
-std::string Exchange(int port, const std::string& request) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return "";
-  }
-  ::send(fd, request.data(), request.size(), 0);
-  std::string answer;
-  char buffer[4096];
-  for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
-  ::close(fd);
-  return answer;
-}
-
 TEST_F(ServerTest, UploadOverOneMebibyteIsRefusedBeforeItIsRead) {
   // Only the headers are sent: the answer comes without the server waiting for the body.
   const std::string answer = Exchange(port,
-      "POST /api/preset/load?object=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+      "POST /api/preset/load?object=1 HTTP/1.1\r\n" + HostLine() + "X-Keelvane-Panel: 1\r\n"
       "Content-Type: application/octet-stream\r\nContent-Length: 1048577\r\n\r\n");
   EXPECT_EQ(answer.rfind("HTTP/1.1 413", 0), 0u) << answer;
   EXPECT_NE(answer.find("at most 1 MiB"), std::string::npos) << answer;
@@ -218,7 +160,7 @@ TEST_F(ServerTest, UploadOverOneMebibyteIsRefusedBeforeItIsRead) {
 
   // A chunked body (no length announced) is refused before any of it is read.
   const std::string chunked = Exchange(port,
-      "POST /api/preset/load?object=1 HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n"
+      "POST /api/preset/load?object=1 HTTP/1.1\r\n" + HostLine() + "X-Keelvane-Panel: 1\r\nTransfer-Encoding: chunked\r\n"
       "Content-Type: application/octet-stream\r\n\r\n" +
       [] {
         std::string body;

@@ -1,10 +1,20 @@
-// `keelvane serve` as a user runs it: it prints its address, answers there, and stops
-// cleanly on Ctrl-C (SIGINT) and on SIGTERM.
+// `keelvane serve` as a user runs it: it prints its address, answers there, stops
+// cleanly and quickly on Ctrl-C (SIGINT) and on SIGTERM whatever its clients do, at once
+// on a second signal, and refuses a port that is taken.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +31,8 @@ struct Served {
   std::string firstLine;
 };
 
-Served Start(const std::vector<std::string>& extra) {
+// Starts the tool's serve command with extra arguments; tmp, when given, as its TMPDIR.
+Served Start(const std::vector<std::string>& extra, const std::string& tmp = "") {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return {};
   const pid_t pid = ::fork();
@@ -29,6 +40,7 @@ Served Start(const std::vector<std::string>& extra) {
     ::dup2(pipeFds[1], STDOUT_FILENO);
     ::dup2(pipeFds[1], STDERR_FILENO);
     ::close(pipeFds[0]);
+    if (!tmp.empty()) ::setenv("TMPDIR", tmp.c_str(), 1);
     std::vector<std::string> args = {KEELVANE_TOOL, "--plugin", KEELVANE_PLUGIN_DIR, "serve"};
     args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
@@ -44,9 +56,9 @@ Served Start(const std::vector<std::string>& extra) {
   return s;
 }
 
-// The rest of the output and the exit status after signal.
-std::pair<std::string, int> StopWith(Served& s, int signal) {
-  ::kill(s.pid, signal);
+// The rest of the output and the exit status after signals, sent in order.
+std::pair<std::string, int> StopWith(Served& s, const std::vector<int>& signals) {
+  for (const int signal : signals) ::kill(s.pid, signal);
   std::string rest;
   char buffer[512];
   while (std::fgets(buffer, sizeof buffer, s.out) != nullptr) rest += buffer;
@@ -62,19 +74,58 @@ int PortOf(const std::string& line) {
   return std::stoi(line.substr(at + 17));
 }
 
-TEST(ToolServe, PrintsItsAddressAnswersThereAndStopsOnSignals) {
-  for (const int signal : {SIGINT, SIGTERM}) {
-    Served s = Start({"--port", "0"});
+// A client that has sent half a request head and waits.
+int HalfRequest(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) ::send(fd, "GET / HT", 8, MSG_NOSIGNAL);
+  return fd;
+}
+
+TEST(ToolServe, PrintsItsAddressAnswersThereAndStopsOnSignalsWhateverItsClientsDo) {
+  namespace fs = std::filesystem;
+  const fs::path tmp = fs::temp_directory_path() / ("keelvane-serve-test-" + std::to_string(::getpid()));
+  const struct {
+    std::vector<int> signals;
+    int status;
+  } cases[] = {{{SIGINT}, 0}, {{SIGTERM}, 0}, {{SIGINT, SIGINT}, -1}};
+  for (const auto& c : cases) {
+    fs::create_directories(tmp);
+    Served s = Start({"--port", "0"}, tmp.string());
     const int port = PortOf(s.firstLine);
     ASSERT_GT(port, 0) << s.firstLine;
     httplib::Client client("127.0.0.1", port);
-    auto res = client.Get("/api/state");
+    auto res = client.Get("/api/state", {{"X-Keelvane-Panel", "1"}});
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
-    auto [rest, status] = StopWith(s, signal);
-    EXPECT_EQ(status, 0) << rest;
+    EXPECT_FALSE(fs::is_empty(tmp));  // its private folder
+    const int slow = HalfRequest(port);
+    const auto signalled = std::chrono::steady_clock::now();
+    auto [rest, status] = StopWith(s, c.signals);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(2));
+    // A second signal may come after the stop is done, or end the process first.
+    if (c.status >= 0) EXPECT_EQ(status, c.status) << rest;
+    else EXPECT_TRUE(status == 0 || status == 128 + SIGINT) << status << rest;
     EXPECT_NE(rest.find("keelvane serve: stopped"), std::string::npos) << rest;
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the private folder is left behind";
+    ::close(slow);
+    fs::remove_all(tmp);
   }
+}
+
+TEST(ToolServe, ASecondServeOnTheSamePortFails) {
+  Served first = Start({"--port", "0"});
+  const int port = PortOf(first.firstLine);
+  ASSERT_GT(port, 0) << first.firstLine;
+  Served second = Start({"--port", std::to_string(port)});
+  if (PortOf(second.firstLine) > 0) ::kill(second.pid, SIGTERM);  // it listens too: fail, not hang
+  auto [secondOut, secondStatus] = StopWith(second, {});
+  EXPECT_EQ(secondStatus, 1) << second.firstLine << secondOut;
+  EXPECT_NE((second.firstLine + secondOut).find(std::to_string(port)), std::string::npos);
+  StopWith(first, {SIGTERM});
 }
 
 // The output (stderr too) and exit status of the tool run with arguments.

@@ -2,6 +2,7 @@
 // and inputs that must be refused.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 
 #include "panel_values.h"
@@ -69,7 +70,7 @@ TEST(PanelValues, LengthsAreStoredAsTypedAndOpenRangesHold) {
 TEST(PanelValues, TextThatIsNoNumberIsRefusedWithTheParameterName) {
   const DescParameter length = Real(ParamUnit::Meter, 0.0, std::nullopt);
   for (const Json& bad : {Json("abc"), Json("12px"), Json(""), Json("nan"), Json("inf"), Json(true),
-                          Json(nullptr), Json::array()}) {
+                          Json(nullptr), Json::array(), Json(INFINITY), Json(NAN)}) {
     const std::string why = Refusal(length, bad);
     EXPECT_EQ(why.rfind("ARROW_TEST: ", 0), 0u) << bad.dump() << ": " << why;
   }

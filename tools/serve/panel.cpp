@@ -1,6 +1,9 @@
 // The actions of the browser panel, each performed through the host as the user does it.
 #include "panel.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -8,6 +11,7 @@
 #include <unistd.h>
 
 #include "description/okeelvane.h"
+#include "input_text.h"
 #include "panel_values.h"
 #include "tool_error.h"
 
@@ -26,14 +30,38 @@ KvNode* FindBelow(const std::vector<KvNode*>& nodes, std::uint64_t serial) {
   return nullptr;
 }
 
-// The preset's name as a file name: letters, digits, '-' and '_' only.
-std::string FileNameFor(const std::string& presetName) {
-  std::string name;
-  for (char c : presetName) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       (c >= '0' && c <= '9') || c == '-' || c == '_';
-    name += plain ? c : '_';
+// The UTF-8 character at the start of text: its code point and its length in bytes;
+// length 0 when the bytes there are no well-formed character (overlong, surrogate, cut).
+std::pair<char32_t, std::size_t> Utf8Char(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  const std::size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+  if (length == 0 || length > text.size()) return {0, 0};
+  char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return {0, 0};
+    cp = (cp << 6) | (byte(i) & 0x3F);
   }
+  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < least[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0, 0};
+  return {cp, length};
+}
+
+// The preset's name as a file name of at most 100 bytes before ".kvp": ASCII letters,
+// digits, '-' and '_', and characters beyond ASCII other than controls, blanks and
+// direction marks; everything else becomes '_'.
+std::string FileNameFor(std::string_view presetName) {
+  constexpr std::size_t kNameBytes = 100;
+  std::string name;
+  while (!presetName.empty()) {
+    const auto [cp, length] = Utf8Char(presetName);
+    const bool plain = (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z') || (cp >= '0' && cp <= '9') ||
+                       cp == '-' || cp == '_';
+    const bool letter = cp > 0xA0 && !(cp >= 0x2000 && cp <= 0x206F) && cp != 0xFEFF && cp < 0xFFF0;
+    name += (length > 0 && (plain || letter)) ? presetName.substr(0, length) : std::string_view("_");
+    presetName.remove_prefix(std::max<std::size_t>(length, 1));
+  }
+  name = std::string(Utf8Prefix(name, kNameBytes));
   return (name.empty() ? std::string("arrow") : name) + ".kvp";
 }
 
@@ -59,20 +87,26 @@ std::string TypeLabel(std::int32_t type) {
 }
 
 Panel::Panel(const fs::path& pluginFolder) : session_(pluginFolder) {
+  // Made 0700 under a name nobody can guess: uploads in it are for this user alone.
   std::error_code ec;
-  scratch_ = fs::temp_directory_path(ec) / ("keelvane-serve-" + std::to_string(::getpid()) + "-" +
-                                            std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-  fs::remove_all(scratch_, ec);
-  if (!fs::create_directories(scratch_, ec)) {
-    throw ToolError(kStatusFailed, "cannot make a temporary folder '" + scratch_.string() +
-                                       "': " + ec.message());
+  std::string pattern = (fs::temp_directory_path(ec) / "keelvane-serve-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw ToolError(kStatusFailed, "cannot make a temporary folder '" + pattern + "': " +
+                                       std::error_code(errno, std::generic_category()).message());
   }
+  scratch_ = pattern;
   session_.NewArrow();
 }
 
-Panel::~Panel() {
+Panel::~Panel() { RemoveScratch(); }
+
+void Panel::RemoveScratch() const {
   std::error_code ec;
   fs::remove_all(scratch_, ec);
+}
+
+std::string Panel::Private(std::string text) const {
+  return ReplaceAll(std::move(text), scratch_.string(), "(temporary folder)");
 }
 
 KvNode* Panel::Find(std::uint64_t serial) const {
@@ -102,7 +136,7 @@ std::uint64_t Panel::Add(std::string_view kind) {
     node = kvhost::CreateObjectFromMenu(Document(), kind == "spline" ? kvhost::kSplineType : kvhost::kNullType);
     if (node == nullptr) throw ToolError(kStatusFailed, "the host could not create the object");
   } else {
-    Refuse("cannot add '" + std::string(kind) + "' (arrow, spline or null)");
+    Refuse("cannot add " + QuotedInput(kind) + " (arrow, spline or null)");
   }
   return kvhost::ObjectSerial(node);
 }
@@ -161,14 +195,14 @@ std::uint64_t Panel::LoadPreset(std::uint64_t object, std::string_view bytes, st
   {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw ToolError(kStatusFailed, "cannot write the upload to '" + file.string() + "'");
+    if (!out) throw ToolError(kStatusFailed, "cannot keep the upload: the temporary folder is not writable");
   }
   std::string failure;
   try {
     session_.LoadPreset(arrow, file.string());
   } catch (const ToolError& e) {
     // The message names the temporary file; the user knows the file by its own name.
-    failure = ReplaceAll(e.what(), file.string(), name.empty() ? "upload" : std::string(name));
+    failure = Private(ReplaceAll(e.what(), file.string(), name.empty() ? "upload" : std::string(Utf8Prefix(name, 100))));
   }
   std::error_code ec;
   fs::remove(file, ec);
@@ -183,17 +217,25 @@ SavedPreset Panel::SavePreset(std::uint64_t object) {
     if (const auto* s = std::get_if<std::string>(&*v)) presetName = *s;
   }
   const fs::path folder = scratch_ / "save";
+  const std::string fileName = FileNameFor(presetName);
   std::error_code ec;
   fs::remove_all(folder, ec);
   fs::create_directories(folder, ec);
-  const std::string written = session_.SavePreset(arrow, (folder / FileNameFor(presetName)).string());
+  std::string written;
+  try {
+    written = session_.SavePreset(arrow, (folder / fileName).string());
+  } catch (const ToolError& e) {
+    fs::remove_all(folder, ec);
+    // The user knows the file by its name; where it was written stays on the server.
+    throw ToolError(e.status, Private(ReplaceAll(e.what(), (folder / fileName).string(), fileName)));
+  }
   SavedPreset saved;
   saved.fileName = fs::path(written).filename().string();
   std::ifstream in(written, std::ios::binary);
   saved.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   const bool read = !in.bad();
   fs::remove_all(folder, ec);
-  if (!read) throw ToolError(kStatusFailed, "cannot read the saved preset '" + written + "'");
+  if (!read) throw ToolError(kStatusFailed, "cannot read the saved preset '" + saved.fileName + "' back");
   return saved;
 }
 

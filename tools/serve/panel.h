@@ -56,6 +56,10 @@ class Panel {
   SavedPreset SavePreset(std::uint64_t object);
 
   KvDocument* Document() const { return session_.Document(); }
+  // The private folder (0700) for uploads and saved presets; gone with the panel.
+  const std::filesystem::path& Scratch() const { return scratch_; }
+  // Removes the private folder now (a process that must exit at once calls it).
+  void RemoveScratch() const;
   // The object of serial in the document; null when there is none.
   KvNode* Find(std::uint64_t serial) const;
 
@@ -65,6 +69,8 @@ class Panel {
   Json ObjectJson(KvNode* node);
   Json ArrowParameters(KvNode* arrow);
   Json Preview(KvNode* arrow);
+  // text with the private folder's path taken out, for the page.
+  std::string Private(std::string text) const;
 
   PluginSession session_;
   std::filesystem::path scratch_;  // private folder for uploads and saved presets

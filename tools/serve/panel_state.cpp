@@ -2,6 +2,9 @@
 // parameters with the module's enabling answers, the contour, and the host's records.
 #include "panel.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "panel_values.h"
 #include "tool_error.h"
 #include "value_text.h"
@@ -54,8 +57,12 @@ Json HostValueJson(const kvhost::Value& value) {
     if (*n == nullptr) return nullptr;
     return kvhost::ObjectSerial(*n);
   }
+  if (const auto* f = std::get_if<double>(&value)) return NumberJson(*f);
+  if (const auto* v = std::get_if<KvVector>(&value)) return Json{NumberJson(v->x), NumberJson(v->y), NumberJson(v->z)};
   return ValueJson(value);
 }
+
+bool IsFinite(const KvVector& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
 }  // namespace
 
@@ -79,7 +86,7 @@ Json Panel::State(std::optional<std::uint64_t> object) {
                        {"redo", kvhost::RedoHistory(Document()).size()}};
 
   Json console = Json::array();
-  for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) console.push_back(line.text);
+  for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) console.push_back(Private(line.text));
   state["console"] = console;
   // Message boxes the module showed since the last state, each returned once.
   Json dialogs = Json::array();
@@ -88,7 +95,7 @@ Json Panel::State(std::optional<std::uint64_t> object) {
   dialogsReturned_ = shown.size();
   state["dialogs"] = dialogs;
   Json errors = Json::array();
-  for (const std::string& e : session_.TakeHostErrors()) errors.push_back(e);
+  for (const std::string& e : session_.TakeHostErrors()) errors.push_back(Private(e));
   state["hostErrors"] = errors;
   return state;
 }
@@ -165,6 +172,9 @@ Json Panel::ArrowParameters(KvNode* arrow) {
 Json Panel::Preview(KvNode* arrow) {
   try {
     const Outline outline = session_.Contour(arrow);
+    if (!std::all_of(outline.points.begin(), outline.points.end(), IsFinite)) {
+      return Json{{"error", "the outline cannot be drawn: its points are not all numbers (nan or inf)"}};
+    }
     constexpr double kWidth = 480, kHeight = 320, kMargin = 16;
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 480 320\">" +
                       SvgOutlinePath(outline, Box{kMargin, kMargin, kWidth - 2 * kMargin, kHeight - 2 * kMargin},
@@ -175,7 +185,7 @@ Json Panel::Preview(KvNode* arrow) {
                 {"plane", PlaneName(outline.plane)},
                 {"reverse", outline.reverse}};
   } catch (const ToolError& e) {
-    return Json{{"error", e.what()}};
+    return Json{{"error", std::string("the outline cannot be drawn: ") + e.what()}};
   }
 }
 

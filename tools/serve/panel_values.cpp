@@ -5,6 +5,7 @@
 #include <numbers>
 #include <string>
 
+#include "input_text.h"
 #include "tool_error.h"
 #include "value_parsing.h"
 
@@ -41,6 +42,21 @@ void CheckRange(const DescParameter& p, double shown) {
   }
 }
 
+// The page's input as a message names it. A parsed value is never written back out
+// whole: an array or object is named by its kind, text is quoted cut short.
+std::string Described(const Json& input) {
+  switch (input.type()) {
+    case Json::value_t::string: return QuotedInput(input.get_ref<const std::string&>());
+    case Json::value_t::number_integer: return std::to_string(input.get<std::int64_t>());
+    case Json::value_t::number_unsigned: return std::to_string(input.get<std::uint64_t>());
+    case Json::value_t::number_float: return NumberText(input.get<double>());
+    case Json::value_t::boolean: return input.get<bool>() ? "true" : "false";
+    case Json::value_t::array: return "a list";
+    case Json::value_t::object: return "an object";
+    default: return "null";
+  }
+}
+
 // Text as typed, without the blanks around it.
 std::string Trimmed(const Json& input) {
   const std::string text = input.get<std::string>();
@@ -53,9 +69,9 @@ double RealInput(const DescParameter& p, const Json& input) {
   if (input.is_number()) return input.get<double>();
   if (input.is_string()) {
     if (const auto v = ParseFloat(Trimmed(input))) return *v;
-    Refuse(p, "'" + input.get<std::string>() + "' is not a number");
+    Refuse(p, Described(input) + " is not a number");
   }
-  Refuse(p, "expects a number, not " + input.dump());
+  Refuse(p, "expects a number, not " + Described(input));
 }
 
 std::int32_t LongInput(const DescParameter& p, const Json& input) {
@@ -65,10 +81,15 @@ std::int32_t LongInput(const DescParameter& p, const Json& input) {
   } else if (input.is_string()) {
     if (const auto v = ParseInt32(Trimmed(input))) return *v;
   }
-  Refuse(p, "expects a whole number, not " + input.dump());
+  Refuse(p, "expects a whole number, not " + Described(input));
 }
 
 }  // namespace
+
+Json NumberJson(double value) {
+  if (std::isfinite(value)) return value;
+  return NumberText(value);
+}
 
 double ShownScale(kvhost::ParamUnit unit) {
   if (unit == kvhost::ParamUnit::Percent) return 100.0;
@@ -79,6 +100,7 @@ double ShownScale(kvhost::ParamUnit unit) {
 Json ShownValue(const DescParameter& p, const kvhost::Value& stored) {
   if (const auto* f = std::get_if<double>(&stored)) {
     const double scale = ShownScale(p.unit);
+    if (!std::isfinite(*f)) return NumberJson(*f);
     return scale == 1.0 ? *f : Tidy(*f * scale);
   }
   if (const auto* i = std::get_if<std::int32_t>(&stored)) return *i;
@@ -89,13 +111,15 @@ Json ShownValue(const DescParameter& p, const kvhost::Value& stored) {
     return kvhost::ObjectSerial(*n);
   }
   const KvVector& v = std::get<KvVector>(stored);
-  return Json{v.x, v.y, v.z};
+  return Json{NumberJson(v.x), NumberJson(v.y), NumberJson(v.z)};
 }
 
 kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkTarget& links) {
   switch (p.type) {
     case ParamType::Real: {
       const double shown = RealInput(p, input);
+      // A NaN passes every range check, and an infinity every open one.
+      if (!std::isfinite(shown)) Refuse(p, Described(input) + " is not a finite number");
       CheckRange(p, shown);
       return shown / ShownScale(p.unit);
     }
@@ -115,17 +139,17 @@ kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkT
       if (input.is_string()) {
         if (const auto b = ParseBool(input.get<std::string>())) return *b;
       }
-      Refuse(p, "expects on or off, not " + input.dump());
+      Refuse(p, "expects on or off, not " + Described(input));
     case ParamType::String:
       if (input.is_string()) return input.get<std::string>();
-      Refuse(p, "expects text, not " + input.dump());
+      Refuse(p, "expects text, not " + Described(input));
     case ParamType::Link: {
       if (input.is_null()) return static_cast<KvNode*>(nullptr);
       if (!input.is_number_integer() || input.get<std::int64_t>() < 0) {
-        Refuse(p, "expects an object or none, not " + input.dump());
+        Refuse(p, "expects an object or none, not " + Described(input));
       }
       KvNode* target = links(input.get<std::uint64_t>());
-      if (target == nullptr) Refuse(p, "there is no object #" + input.dump() + " in the document");
+      if (target == nullptr) Refuse(p, "there is no object #" + Described(input) + " in the document");
       return target;
     }
     case ParamType::Button:

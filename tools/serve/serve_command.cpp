@@ -1,6 +1,8 @@
 #include "serve_command.h"
 
+#include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <thread>
@@ -29,13 +31,23 @@ int RunServe(const ToolOptions& options, int port) {
   std::cout << "keelvane serve: the arrow panel is at http://127.0.0.1:" << bound
             << "/ (Ctrl-C stops it)" << std::endl;
 
-  std::thread watcher([&server, &stopSignals] {
+  // The first signal stops the server, which takes a fraction of a second; a second one
+  // ends the process at once, taking the private folder with it.
+  std::atomic<bool> finished{false};
+  std::thread watcher([&server, &panel, &stopSignals, &finished] {
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    if (finished) return;
     server.Stop();
+    sigwait(&stopSignals, &signal);
+    if (finished) return;
+    panel.RemoveScratch();
+    std::cout << "keelvane serve: stopped at once" << std::endl;
+    std::_Exit(128 + signal);
   });
   const bool ok = server.Run();
   // Wakes the watcher when the server ended by itself; a signal already taken is harmless.
+  finished = true;
   pthread_kill(watcher.native_handle(), SIGTERM);
   watcher.join();
   std::cout << "keelvane serve: stopped" << std::endl;

@@ -1,6 +1,8 @@
 // The HTTP side of the browser panel: one page and a small JSON API over a Panel, on
-// 127.0.0.1 only. Requests whose Host (or Origin) is not a loopback name are refused,
-// so that no other site can reach the panel through the browser (DNS rebinding, forms).
+// 127.0.0.1 only. Any page the user's browser shows can send requests to 127.0.0.1, so
+// the server answers only requests that name it exactly (Host, and Origin where sent,
+// with its port), takes API requests only with a header that no other site's page can
+// send without asking first, forbids framing, and bounds the work of every request.
 #pragma once
 
 #include <atomic>
@@ -9,21 +11,22 @@
 #include <mutex>
 #include <string_view>
 
-namespace httplib {
-class Server;
-}
-
 namespace kvtool {
 
+class BoundedServer;
 class Panel;
 
 // Largest request body the server reads: preset uploads; JSON requests are far smaller.
 constexpr std::size_t kMaxUploadBytes = 1024 * 1024;
+// Every /api/ request carries this header (any value); the page sets it. A page of
+// another origin cannot send it without the browser asking the server first, which
+// this server never allows.
+constexpr const char* kPanelHeader = "X-Keelvane-Panel";
 
-// "127.0.0.1", "localhost" or "[::1]", each with or without ":port".
-bool IsLoopbackHost(std::string_view host);
-// "http://" followed by a loopback host.
-bool IsLoopbackOrigin(std::string_view origin);
+// "127.0.0.1", "localhost" or "[::1]" with ":port" (or without, for port 80).
+bool IsPanelHost(std::string_view host, int port);
+// "http://" followed by a panel host: the page's own origin.
+bool IsPanelOrigin(std::string_view origin, int port);
 
 class WebServer {
  public:
@@ -33,20 +36,24 @@ class WebServer {
   WebServer(const WebServer&) = delete;
   WebServer& operator=(const WebServer&) = delete;
 
-  // Binds 127.0.0.1:port (0: a free port) and returns the port. Throws a ToolError.
+  // Binds 127.0.0.1:port (0: a free port) and returns the port. Throws a ToolError
+  // (status 1) when the port is taken, by another keelvane serve or anything else.
   int Bind(int port);
   // Serves until Stop; returns false when the server failed.
   bool Run();
-  // Safe from any thread; Run returns once requests in progress have finished.
+  // Safe from any thread; Run returns within a fraction of a second, whatever the
+  // clients are doing.
   void Stop();
 
  private:
+  void Guards();
   void Routes();
 
   Panel& panel_;
   std::mutex lock_;
+  std::atomic<int> port_{0};
   std::atomic<bool> runEntered_{false}, runDone_{false}, stopRequested_{false};
-  std::unique_ptr<httplib::Server> server_;
+  std::unique_ptr<BoundedServer> server_;
 };
 
 }  // namespace kvtool

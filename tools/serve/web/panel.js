@@ -11,6 +11,10 @@ const pendingDialogs = [];
 
 const $ = (id) => document.getElementById(id);
 
+// The server takes API requests only with this header, which no page of another origin
+// can send to it.
+const PANEL_HEADER = { 'X-Keelvane-Panel': '1' };
+
 function showError(message) {
   $('error-text').textContent = message;
   $('error').hidden = false;
@@ -23,7 +27,7 @@ function clearError() {
 // Sends one request; on success renders the returned state, on failure shows the
 // server's message. Returns the state, or null on failure.
 async function call(method, path, body) {
-  const options = { method, headers: {} };
+  const options = { method, headers: { ...PANEL_HEADER } };
   if (body !== undefined) {
     options.headers['Content-Type'] = 'application/json';
     options.body = JSON.stringify(body);
@@ -264,7 +268,7 @@ async function loadPreset(file) {
   const path = `/api/preset/load?object=${selected}&name=${encodeURIComponent(file.name)}`;
   await finish(await fetch(path, {
     method: 'POST',
-    headers: { 'Content-Type': 'application/octet-stream' },
+    headers: { ...PANEL_HEADER, 'Content-Type': 'application/octet-stream' },
     body: file,
   }));
 }
@@ -272,17 +276,19 @@ async function loadPreset(file) {
 async function savePreset() {
   const response = await fetch('/api/preset/save', {
     method: 'POST',
-    headers: { 'Content-Type': 'application/json' },
+    headers: { ...PANEL_HEADER, 'Content-Type': 'application/json' },
     body: JSON.stringify({ object: selected }),
   });
   if (!response.ok) {
     await finish(response);
     return;
   }
-  const match = /filename="([^"]+)"/.exec(response.headers.get('Content-Disposition') || '');
+  const disposition = response.headers.get('Content-Disposition') || '';
+  const utf8 = /filename\*=UTF-8''([^;]+)/.exec(disposition);
+  const plain = /filename="([^"]+)"/.exec(disposition);
   const link = document.createElement('a');
   link.href = URL.createObjectURL(await response.blob());
-  link.download = match ? match[1] : 'arrow.kvp';
+  link.download = utf8 ? decodeURIComponent(utf8[1]) : plain ? plain[1] : 'arrow.kvp';
   document.body.appendChild(link);
   link.click();
   link.remove();
@@ -297,6 +303,7 @@ $('add-spline').addEventListener('click', () => act('/api/add', { kind: 'spline'
 $('undo').addEventListener('click', () => act('/api/undo', {}));
 $('redo').addEventListener('click', () => act('/api/redo', {}));
 $('error-close').addEventListener('click', clearError);
+$('panel').addEventListener('submit', (e) => e.preventDefault());
 $('modal-ok').addEventListener('click', () => {
   $('modal').hidden = true;
   showNextDialog();
