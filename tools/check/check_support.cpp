@@ -113,9 +113,16 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
     const bool ha = static_cast<bool>(std::getline(ia, la));
     const bool hb = static_cast<bool>(std::getline(ib, lb));
     if (!ha && !hb) return "no difference";
-    if (!ha) la = "(no line)";
-    if (!hb) lb = "(no line)";
-    if (!ha || !hb || la != lb) return "line " + std::to_string(line) + ": " + la + " / " + lb;
+    if (ha && hb && la == lb) continue;
+    if (!ha || !hb) return "object " + std::to_string(line) + ": " + (ha ? la : "none") + " / " + (hb ? lb : "none");
+    // The first value that differs, with the object it belongs to.
+    std::istringstream ta(la), tb(lb);
+    std::string object, wa, wb;
+    ta >> object;
+    tb >> wb;
+    while (ta >> wa && tb >> wb && wa == wb) {}
+    if (wa == wb) wa = "(end)", wb = "(more)";
+    return "object " + std::to_string(line) + " (" + object + "): " + wa + " / " + wb;
   }
 }
 

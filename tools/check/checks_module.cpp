@@ -1,9 +1,11 @@
 // The checks of the module as a whole: its entry point (entry), its description against
 // what its objects hold (description), and repeated loading (lifecycle).
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 #include "check_support.h"
+#include "description/okeelvane.h"
 #include "child_process.h"
 #include "module_loader.h"
 
@@ -11,6 +13,12 @@ namespace kvcheck {
 namespace {
 
 constexpr std::int32_t kConsoleInfo = KV_OUTPUT_INFO;
+
+// Parameters a new arrow leaves out of its container on purpose: their reset does not
+// touch them, and an absent bool or link reads as off or empty.
+constexpr std::int32_t kDeliberatelyUnset[] = {ARROW_EXTRUDE_CAPS,     ARROW_CLONER_ADD_EXTRUDE,
+                                               ARROW_CLONE_ON_SPLINE,  ARROW_CLONE_SPLINE,
+                                               ARROW_WRAP_ADD_EXTRUDE, ARROW_WRAP_SPLINE};
 
 // The lowest host version each flavour accepts; the flavour is told by the framework
 // version its record carries at load.
@@ -155,7 +163,9 @@ void RunDescription(CheckContext& context, CheckResult& result) {
   for (const kvhost::DescParameter& p : description.parameters) {
     ++result.cases;
     const auto value = kvhost::GetParameter(c, p.id);
-    const bool mayBeUnset = p.type == kvhost::ParamType::Button || p.type == kvhost::ParamType::Link;
+    const bool mayBeUnset = p.type == kvhost::ParamType::Button ||
+                            std::find(std::begin(kDeliberatelyUnset), std::end(kDeliberatelyUnset), p.id) !=
+                                std::end(kDeliberatelyUnset);
     if (!value) {
       if (!mayBeUnset) result.Fail(p.symbol + " is not in a new arrow's container", "its default");
       continue;
