@@ -2,6 +2,7 @@
 // and the log of errors the host reports to the user.
 #include <cstdlib>
 #include <deque>
+#include <mutex>
 #include <unordered_set>
 
 #include "host.h"
@@ -22,6 +23,13 @@ ConsoleState& State() {
   return state;
 }
 
+// Framework memory is asked for from several threads at once (contours of distinct
+// objects): the set of live blocks is shared by all of them.
+std::mutex& BlocksLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 void* Alloc(int64_t size) {
   if (size < 0) return nullptr;
   if (!TryAllocate(AllocKind::Memory)) return nullptr;
@@ -30,13 +38,19 @@ void* Alloc(int64_t size) {
     Release(AllocKind::Memory);
     return nullptr;
   }
+  const std::lock_guard<std::mutex> hold(BlocksLock());
   State().blocks.insert(memory);
   return memory;
 }
 
 void Free(void* memory) {
   if (memory == nullptr) return;
-  if (State().blocks.erase(memory) == 0) {
+  bool known = false;
+  {
+    const std::lock_guard<std::mutex> hold(BlocksLock());
+    known = State().blocks.erase(memory) != 0;
+  }
+  if (!known) {
     ReportHostError("framework memory freed that the host did not allocate");
     return;
   }

@@ -54,9 +54,9 @@ BaseObject* WrapInNewExtrude(BaseDocument* doc, BaseObject* arrow) {
   doc->InsertObject(extrude, nullptr, nullptr);
   doc->AddUndo(UNDOTYPE::NEWOBJ, extrude);
   if (arrow->GetDataInstance()->GetBool(ARROW_EXTRUDE_CAPS)) {
-    BaseContainer copy(*extrude->GetDataInstance());
-    SetCapsOn(copy);
-    extrude->SetData(copy, true);
+    // The new object's own container, written directly: a copy could fail for want of
+    // memory and leave the Extrude made without its caps.
+    SetCapsOn(*extrude->GetDataInstance());
     extrude->Message(MSG_UPDATE);
   }
   MoveUnder(doc, arrow, extrude);

@@ -120,6 +120,22 @@ TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
   ExpectUndoRedoExact(before);
 }
 
+// The new Extrude's caps need no container of their own: once a failed copy left the
+// Extrude made but without caps, neither what the button does nor nothing.
+TEST_P(MakeExtrudeTest, CapsComeWithTheExtrudeEvenWithoutMemoryForAContainer) {
+  KvNode* arrow = NewArrow();
+  Raw(arrow, ARROW_EXTRUDE_CAPS, true);
+  kvhost::FailNextAllocation(AllocKind::Container);
+
+  Press(arrow, ARROW_MAKE_EXTRUDE);
+
+  KvNode* extrude = TopObjects(doc)[0];
+  ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude) << kvhost::DescribeTree(doc);
+  EXPECT_EQ(Int(extrude, 2000), 3);
+  EXPECT_EQ(Int(extrude, 2004), 5);
+  EXPECT_TRUE(Bool(extrude, 2009));
+}
+
 TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
   for (bool withParent : {false, true}) {
     SCOPED_TRACE(withParent ? "under a null" : "no parent");
