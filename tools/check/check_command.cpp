@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "check.h"
+#include "check_support.h"
 #include "child_process.h"
 #include "commands.h"
 #include "json_text.h"
@@ -215,10 +216,7 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
     throw ToolError(kStatusFailed, "no module '" + module.string() +
                                        "' (name the plug-in folder with --plugin DIR)");
   }
-  const fs::path scratch = fs::temp_directory_path() /
-                           ("keelvane-check-" + std::to_string(CheckSeed(*options.seed, plugin.string()) & 0xFFFFFFFF) +
-                            "-" + std::to_string(std::random_device{}()));
-  fs::create_directories(scratch);
+  const fs::path scratch = kvcheck::NewScratchFolder("run");
 
   const bool bar = !options.json && kvcheck::StdoutIsTerminal();
   if (!options.json) {

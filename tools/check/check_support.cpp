@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <sstream>
 
 #include "value_text.h"
@@ -123,6 +124,14 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
     while (ta >> wa && tb >> wb && wa == wb) {}
     if (wa == wb) wa = "(end)", wb = "(more)";
     return "object " + std::to_string(line) + " (" + object + "): " + wa + " / " + wb;
+  }
+}
+
+std::filesystem::path NewScratchFolder(const std::string& what) {
+  for (;;) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+        ("keelvane-check-" + what + "-" + std::to_string(std::random_device{}()));
+    if (std::filesystem::create_directories(folder)) return folder;
   }
 }
 

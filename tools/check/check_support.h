@@ -37,6 +37,10 @@ std::string DocumentText(const KvDocument* doc, bool withSerials = true);
 // The first line in which a and b differ, as "line N: <a> / <b>".
 std::string FirstDifference(const std::string& a, const std::string& b);
 
+// A new empty folder in the temporary folder for a check's files, named apart from those
+// of every other run (the same seed may run twice at once).
+std::filesystem::path NewScratchFolder(const std::string& what);
+
 // A session on the plug-in folder; throws ToolError when the module does not start.
 std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context);
 

@@ -44,8 +44,7 @@ bool Load(kvtool::PluginSession& session, KvNode* arrow, const fs::path& file) {
 void RunPresets(CheckContext& context, CheckResult& result) {
   auto session = OpenSession(context);
   KvNode* arrow = session->NewArrow();
-  const fs::path folder = fs::temp_directory_path() / ("keelvane-check-presets-" + std::to_string(context.random()));
-  fs::create_directories(folder);
+  const fs::path folder = NewScratchFolder("presets");
   const std::int64_t objects = context.Cases(3);
   const fs::path file = folder / "saved.kvp";
   for (std::int64_t n = 0; n < objects && result.passed; ++n) {
