@@ -67,8 +67,11 @@ void RunLoadAndStart(CheckContext& context, CheckResult& result) {
     return std::make_pair(made, kvhost::LiveAllocations());
   };
   const auto [made, baseline] = cycle(nullptr);
-  for (const Injection& fault : Sweep(made, context)) {
-    context.progress(result.faultsInjected, 0, "load and start with " + InjectionText(fault));
+  const std::vector<Injection> sweep = Sweep(made, context);
+  for (std::size_t n = 0; n < sweep.size(); ++n) {
+    const Injection& fault = sweep[n];
+    context.progress(static_cast<std::int64_t>(n), static_cast<std::int64_t>(sweep.size()),
+                     "load and start with " + InjectionText(fault));
     ++result.faultsInjected;
     ++result.cases;
     const std::int64_t live = cycle(&fault).second;
@@ -132,13 +135,14 @@ void RunDocumentOperations(CheckContext& context, CheckResult& result) {
     o.live = kvhost::LiveAllocations();
     return o;
   };
-  for (const Operation& op : operations) {
+  for (std::size_t n = 0; n < operations.size(); ++n) {
+    const Operation& op = operations[n];
     attempt(op, nullptr);  // settles what the module makes once, on first use
     const Outcome clean = attempt(op, nullptr);
     ++result.cases;
     for (const Injection& fault : Sweep(clean.made, context)) {
       const std::string what = op.name + " with " + InjectionText(fault);
-      context.progress(result.faultsInjected, 0, what);
+      context.progress(static_cast<std::int64_t>(n), static_cast<std::int64_t>(operations.size()), what);
       ++result.faultsInjected;
       ++result.cases;
       const Outcome o = attempt(op, &fault);
