@@ -102,27 +102,41 @@ std::string Tail(const std::string& text, std::size_t lines) {
   return out;
 }
 
-struct ChildReport {
+// What a child has written so far, read on from where the last reading stopped (a
+// thorough check writes a line per case, and the parent looks ten times a second).
+class ChildReport {
+ public:
+  explicit ChildReport(fs::path path) : path_(std::move(path)) {}
+
+  void ReadOn() {
+    std::ifstream in(path_, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset_));
+    std::string line;
+    while (std::getline(in, line) && !in.eof()) {  // only whole lines
+      offset_ += line.size() + 1;
+      Take(line);
+    }
+  }
+
   std::int64_t done = 0, total = 0;
   std::string now;
   std::optional<Json> result;
-};
 
-ChildReport ParseChildOutput(const std::string& text) {
-  ChildReport report;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
+ private:
+  void Take(const std::string& line) {
     if (line.rfind("progress ", 0) == 0) {
       std::istringstream fields(line.substr(9));
-      fields >> report.done >> report.total;
-      std::getline(fields >> std::ws, report.now);
+      fields >> done >> total;
+      std::getline(fields >> std::ws, now);
     } else if (line.rfind("result ", 0) == 0) {
-      report.result = Json::parse(line.substr(7), nullptr, false);
-      if (report.result->is_discarded()) report.result.reset();
+      result = Json::parse(line.substr(7), nullptr, false);
+      if (result->is_discarded()) result.reset();
     }
   }
-  return report;
-}
+
+  fs::path path_;
+  std::size_t offset_ = 0;
+};
 
 void DrawProgress(const std::string& name, const ChildReport& report) {
   constexpr int kWidth = 30;
@@ -151,14 +165,15 @@ Finding RunInChild(const CheckInfo& info, const CheckOptions& options, const fs:
   auto child = kvcheck::ChildProcess::Start(exe, args, out, err, &error);
   if (child == nullptr) throw ToolError(kStatusFailed, error);
   const auto limit = std::chrono::seconds(TimeLimitSeconds(options.level));
+  ChildReport report(out);
   while (!child->Wait(100)) {
-    if (bar) DrawProgress(info.name, ParseChildOutput(ReadAll(out)));
+    report.ReadOn();
+    if (bar) DrawProgress(info.name, report);
     if (std::chrono::steady_clock::now() - start > limit) child->Kill();
   }
   finding.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (bar) std::cout << "\r\x1b[K" << std::flush;
-
-  const ChildReport report = ParseChildOutput(ReadAll(out));
+  report.ReadOn();
   const kvcheck::ChildEnd& end = child->End();
   const std::string stderrTail = Tail(ReadAll(err), 3);
   if (report.result) {
@@ -176,8 +191,11 @@ Finding RunInChild(const CheckInfo& info, const CheckOptions& options, const fs:
     std::string seen = "the check's process ended with " + end.Describe();
     if (!report.now.empty()) seen += " during " + report.now;
     if (!stderrTail.empty()) seen += "; stderr: " + stderrTail;
-    finding.result.passed = true;  // the process's end is the finding reported
-    finding.result.Fail(seen, "the check to end with its result and exit status 0");
+    if (finding.result.passed) {
+      finding.result.Fail(seen, "the check to end with its result and exit status 0");
+    } else {
+      finding.result.seen += "; then " + seen;
+    }
   }
   std::ostringstream repro;
   repro << "keelvane --plugin " << plugin.string() << " check --level " << options.level
@@ -237,8 +255,8 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
   if (options.json) {
     Json all = Json::array();
     for (const Finding& f : findings) {
-      Json j = ResultJson(f.result);
-      j["name"] = f.name;
+      Json j{{"name", f.name}};
+      j.update(ResultJson(f.result));
       j["seconds"] = f.seconds;
       if (!f.result.passed) j["reproduce"] = f.reproduce;
       all.push_back(j);

@@ -92,7 +92,7 @@ void RunPresets(CheckContext& context, CheckResult& result) {
         }
         what += " changed";
       }
-      context.progress(n, objects, what);
+      context.progress(n * total + k, objects * total, what);
       WriteValues(arrow, other);
       const std::string before = DocumentText(session->Document());
       WriteBytes(broken, text);

@@ -84,11 +84,12 @@ void RunLoadAndStart(CheckContext& context, CheckResult& result) {
   kvhost::ResetHost();
 }
 
-void RunDocumentOperations(CheckContext& context, CheckResult& result) {
+// The operations on an arrow with values (one random set of parameters).
+void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdit>& values,
+                           CheckResult& result) {
   auto session = OpenSession(context);
   const fs::path folder = NewScratchFolder("faults");
   const std::string preset = (folder / "start.kvp").string();
-  const auto values = RandomArrowValues(session->ArrowDescription(), context, false);
   {
     KvNode* arrow = session->NewArrow();
     WriteValues(arrow, values);
@@ -166,7 +167,19 @@ void RunDocumentOperations(CheckContext& context, CheckResult& result) {
 
 void RunFaults(CheckContext& context, CheckResult& result) {
   RunLoadAndStart(context, result);
-  if (result.passed) RunDocumentOperations(context, result);
+  // Other values take other paths (caps, clones on a spline, a wrap): more of them at
+  // higher levels.
+  static constexpr int kValueSets[] = {1, 1, 2, 4, 8};
+  std::vector<std::vector<ParameterEdit>> sets;
+  {
+    auto session = OpenSession(context);
+    for (int n = 0; n < kValueSets[context.level - 1]; ++n) {
+      sets.push_back(RandomArrowValues(session->ArrowDescription(), context, false));
+    }
+  }
+  for (const auto& values : sets) {
+    if (result.passed) RunDocumentOperations(context, values, result);
+  }
 }
 
 [[maybe_unused]] const bool registered = RegisterCheck(
