@@ -64,4 +64,16 @@ TEST(CheckText, FinalLineAndFailureLines) {
   EXPECT_NE(unknown.err.find("no check 'nothing'"), std::string::npos) << unknown.err;
 }
 
+// A check that hangs is killed at its time limit and named with the case it hung in; the
+// run goes on to the next check.
+TEST(CheckText, HangIsKilledAtTheTimeLimit) {
+  const std::string planted = std::string(KEELVANE_PLANTED) + "/hang_in_contour/keelvane";
+  const kvcli::Result r = Keelvane({"--plugin", planted, "check", "--level", "1", "--seed", "3",
+                                    "--only", "contour", "--only", "entry", "--time-limit", "2"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(kvcli::LastLine(r.out), "1 passed, 1 failed");
+  EXPECT_NE(r.out.find("  seen:      the check's process ended: killed at its time limit during ARROW_SHAFT="),
+            std::string::npos) << r.out;
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 // included below); its registration is pointed at PlantedArrow, the real arrow object
 // with the one method overridden that carries the fault.
 #include <cmath>
+#include <chrono>
 #include <thread>
 
 #include "arrow_presets.h"
@@ -18,6 +19,7 @@
 #define PLANTED_CRASH_ON_FAILED_ALLOCATION 4
 #define PLANTED_RACY_GLOBAL 5
 #define PLANTED_PRESET_READ_PAST_END 6
+#define PLANTED_HANG_IN_CONTOUR 7
 
 #if !defined(KEELVANE_PLANTED_FAULT)
 #error "KEELVANE_PLANTED_FAULT names the fault to plant"
@@ -44,7 +46,7 @@ class PlantedArrow : public ArrowObject {
   static NodeData* Alloc() { return NewObjClear<PlantedArrow>(); }
 
 #if KEELVANE_PLANTED_FAULT == PLANTED_NAN_IN_CONTOUR || KEELVANE_PLANTED_FAULT == PLANTED_RACY_GLOBAL || \
-    KEELVANE_PLANTED_FAULT == PLANTED_CRASH_ON_FAILED_ALLOCATION
+    KEELVANE_PLANTED_FAULT == PLANTED_CRASH_ON_FAILED_ALLOCATION || KEELVANE_PLANTED_FAULT == PLANTED_HANG_IN_CONTOUR
   SplineObject* GetContour(BaseObject* op, BaseDocument* doc, Float lod, BaseThread* bt) override {
     SplineObject* spline = ArrowObject::GetContour(op, doc, lod, bt);
     Vector* points = spline != nullptr ? spline->GetPointW() : nullptr;
@@ -53,6 +55,9 @@ class PlantedArrow : public ArrowObject {
 #if KEELVANE_PLANTED_FAULT == PLANTED_NAN_IN_CONTOUR
     // A tail notch deeper than 50 divides by zero somewhere.
     if (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) points[0].x = std::nan("");
+#elif KEELVANE_PLANTED_FAULT == PLANTED_HANG_IN_CONTOUR
+    // A tail notch deeper than 50 never converges.
+    while (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) std::this_thread::sleep_for(std::chrono::seconds(1));
 #elif KEELVANE_PLANTED_FAULT == PLANTED_RACY_GLOBAL
     for (Int32 i = 0; i < count && i < kMostPoints; ++i) g_scratch[i] = points[i];
     std::this_thread::yield();
