@@ -2,6 +2,7 @@
 #include "accounting.h"
 
 #include <array>
+#include <mutex>
 #include <string>
 
 #include "console.h"
@@ -22,6 +23,13 @@ struct Counters {
 Counters& State() {
   static Counters counters;
   return counters;
+}
+
+// Modules ask for contours from several threads at once, as the host does: the counts are
+// shared by all of them.
+std::mutex& Lock() {
+  static std::mutex lock;
+  return lock;
 }
 
 std::size_t Index(AllocKind kind) { return static_cast<std::size_t>(kind); }
@@ -45,6 +53,7 @@ const char* AllocKindName(AllocKind kind) {
 }
 
 bool TryAllocate(AllocKind kind) {
+  const std::lock_guard<std::mutex> hold(Lock());
   Counters& s = State();
   int& armed = s.armedFaults[Index(kind)];
   int& skips = s.faultSkips[Index(kind)];
@@ -60,40 +69,55 @@ bool TryAllocate(AllocKind kind) {
 }
 
 void Release(AllocKind kind) {
-  Counters& s = State();
-  if (s.live[Index(kind)] <= 0) {
-    ReportHostError(std::string("release of a ") + AllocKindName(kind) +
-                    " that was never allocated");
-    return;
+  {
+    const std::lock_guard<std::mutex> hold(Lock());
+    std::int64_t& live = State().live[Index(kind)];
+    if (live > 0) {
+      --live;
+      return;
+    }
   }
-  --s.live[Index(kind)];
+  ReportHostError(std::string("release of a ") + AllocKindName(kind) + " that was never allocated");
 }
 
 void FailNextAllocation(AllocKind kind, int count, int skip) {
+  const std::lock_guard<std::mutex> hold(Lock());
   State().armedFaults[Index(kind)] = count;
   State().faultSkips[Index(kind)] = skip;
 }
 
-int ArmedFaults(AllocKind kind) { return State().armedFaults[Index(kind)]; }
+int ArmedFaults(AllocKind kind) {
+  const std::lock_guard<std::mutex> hold(Lock());
+  return State().armedFaults[Index(kind)];
+}
 
 void ClearAllocationFaults() {
+  const std::lock_guard<std::mutex> hold(Lock());
   State().armedFaults.fill(0);
   State().faultSkips.fill(0);
 }
 
 // Used by ResetHost: a leak of an earlier test must not show in the next one.
 void ResetAllocationCounters() {
+  const std::lock_guard<std::mutex> hold(Lock());
   State() = Counters{};
 }
 
-std::int64_t LiveAllocations(AllocKind kind) { return State().live[Index(kind)]; }
+std::int64_t LiveAllocations(AllocKind kind) {
+  const std::lock_guard<std::mutex> hold(Lock());
+  return State().live[Index(kind)];
+}
 
 std::int64_t LiveAllocations() {
+  const std::lock_guard<std::mutex> hold(Lock());
   std::int64_t sum = 0;
   for (std::int64_t n : State().live) sum += n;
   return sum;
 }
 
-std::int64_t TotalAllocations(AllocKind kind) { return State().total[Index(kind)]; }
+std::int64_t TotalAllocations(AllocKind kind) {
+  const std::lock_guard<std::mutex> hold(Lock());
+  return State().total[Index(kind)];
+}
 
 }  // namespace kvhost

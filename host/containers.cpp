@@ -4,6 +4,7 @@
 // Links name their object by serial number. GetLink answers null once the object is gone:
 // freed, or not in any document (removed and not reinserted, or never inserted); with a
 // document given, also when the object is in another document.
+#include <mutex>
 #include <unordered_set>
 
 #include "console.h"
@@ -49,21 +50,33 @@ void Put(KvContainer* c, int32_t id, StoredValue v) {
 
 // Containers made through the table (not the objects' own), to catch foreign frees and to
 // free what a module leaked at a reset.
+// Modules may make them from several threads at once.
 std::unordered_set<KvContainer*>& Made() {
   static std::unordered_set<KvContainer*> made;
   return made;
 }
 
+std::mutex& MadeLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 KvContainer* Alloc() {
   if (!TryAllocate(AllocKind::Container)) return nullptr;
   auto* c = new KvContainer;
+  const std::lock_guard<std::mutex> hold(MadeLock());
   Made().insert(c);
   return c;
 }
 
 void Free(KvContainer* c) {
   if (c == nullptr) return;
-  if (Made().erase(c) == 0) {
+  bool made = false;
+  {
+    const std::lock_guard<std::mutex> hold(MadeLock());
+    made = Made().erase(c) != 0;
+  }
+  if (!made) {
     ReportHostError("free of a container the table did not make (an object's own?)");
     return;
   }

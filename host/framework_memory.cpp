@@ -2,6 +2,7 @@
 #include "framework_memory.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <unordered_set>
 
 #include "accounting.h"
@@ -15,6 +16,13 @@ std::unordered_set<void*>& Blocks() {
   return blocks;
 }
 
+// Framework memory is asked for from several threads at once (contours of distinct
+// objects): the set of live blocks is shared by all of them.
+std::mutex& BlocksLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 }  // namespace
 
 void* AllocFrameworkMemory(std::int64_t size) {
@@ -25,13 +33,19 @@ void* AllocFrameworkMemory(std::int64_t size) {
     Release(AllocKind::Memory);
     return nullptr;
   }
+  const std::lock_guard<std::mutex> hold(BlocksLock());
   Blocks().insert(memory);
   return memory;
 }
 
 void FreeFrameworkMemory(void* memory) {
   if (memory == nullptr) return;
-  if (Blocks().erase(memory) == 0) {
+  bool known = false;
+  {
+    const std::lock_guard<std::mutex> hold(BlocksLock());
+    known = Blocks().erase(memory) != 0;
+  }
+  if (!known) {
     ReportHostError("framework memory freed that the host did not allocate");
     return;
   }
@@ -41,6 +55,7 @@ void FreeFrameworkMemory(void* memory) {
 
 // Memory still live at a reset is a leak of a module that is unloaded by now.
 void FreeLeakedFrameworkMemory() {
+  const std::lock_guard<std::mutex> hold(BlocksLock());
   for (void* block : Blocks()) std::free(block);
   Blocks().clear();
 }

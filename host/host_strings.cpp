@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <unordered_set>
 
 #include "accounting.h"
@@ -17,6 +18,12 @@ namespace {
 std::unordered_set<KvString*>& Strings() {
   static std::unordered_set<KvString*> strings;
   return strings;
+}
+
+// Contours of distinct objects run on several threads at once and make and free strings.
+std::mutex& StringsLock() {
+  static std::mutex lock;
+  return lock;
 }
 
 KvString* Alloc(const char* utf8, int64_t length) {
@@ -48,13 +55,19 @@ int32_t Compare(const KvString* a, const KvString* b) {
 KvString* NewString(std::string_view utf8) {
   if (!TryAllocate(AllocKind::String)) return nullptr;
   auto* s = new KvString{std::string(utf8)};
+  const std::lock_guard<std::mutex> hold(StringsLock());
   Strings().insert(s);
   return s;
 }
 
 void FreeString(KvString* s) {
   if (s == nullptr) return;
-  if (Strings().erase(s) == 0) {
+  bool known = false;
+  {
+    const std::lock_guard<std::mutex> hold(StringsLock());
+    known = Strings().erase(s) != 0;
+  }
+  if (!known) {
     ReportHostError("free of a string the host did not make (or made and freed already)");
     return;
   }
@@ -67,6 +80,7 @@ std::string_view StringText(const KvString* s) {
 }
 
 void FreeLeakedStrings() {
+  const std::lock_guard<std::mutex> hold(StringsLock());
   for (KvString* s : Strings()) delete s;
   Strings().clear();
 }

@@ -1,5 +1,6 @@
 // Bl and Tg: nodes, the object tree (parent, first child, next, previous; top-level lists
 // of documents), per-object message logs, and tags.
+#include <mutex>
 #include <unordered_map>
 
 #include "console.h"
@@ -18,6 +19,20 @@ TreeState& State() {
   return state;
 }
 
+// Contours of distinct objects are asked for from several threads at once, and each
+// makes and frees a spline: the table of live nodes is shared by all of them.
+std::mutex& TreeLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// Gives node a serial and enters it among the live nodes.
+void Enter(KvNode* node) {
+  const std::lock_guard<std::mutex> hold(TreeLock());
+  node->serial = State().nextSerial++;
+  State().live[node->serial] = node;
+}
+
 // The first node of the list that place's nodes live in.
 KvNode** ListHead(const Place& place) {
   if (place.parent != nullptr) return &place.parent->down;
@@ -28,6 +43,7 @@ KvNode** ListHead(const Place& place) {
 }  // namespace
 
 KvNode* LiveNode(std::uint64_t serial) {
+  const std::lock_guard<std::mutex> hold(TreeLock());
   const auto it = State().live.find(serial);
   return it != State().live.end() ? it->second : nullptr;
 }
@@ -35,22 +51,20 @@ KvNode* LiveNode(std::uint64_t serial) {
 KvNode* NewNode(std::int32_t type, AllocKind kind) {
   if (!TryAllocate(kind)) return nullptr;
   auto* node = new KvNode;
-  node->serial = State().nextSerial++;
   node->type = type;
   node->kind = kind;
   node->data = new KvContainer;
-  State().live[node->serial] = node;
+  Enter(node);
   return node;
 }
 
 KvNode* NewTag(KvNode* object, std::int32_t type) {
   auto* tag = new KvNode;
-  tag->serial = State().nextSerial++;
   tag->type = type;
   tag->accounted = false;
   tag->owner = object;
   tag->data = new KvContainer;
-  State().live[tag->serial] = tag;
+  Enter(tag);
   object->tags.push_back(tag);
   return tag;
 }
@@ -72,7 +86,10 @@ void FreeNode(KvNode* node) {
     node->plugin->record.Destructor(node->pluginData);
   }
   ForgetNodeInHistories(node);
-  State().live.erase(node->serial);
+  {
+    const std::lock_guard<std::mutex> hold(TreeLock());
+    State().live.erase(node->serial);
+  }
   const AllocKind kind = node->kind;
   const bool accounted = node->accounted;
   delete node->data;
@@ -82,7 +99,10 @@ void FreeNode(KvNode* node) {
 
 void ForEachLiveNode(void (*fn)(KvNode*, void*), void* context) {
   std::vector<KvNode*> nodes;
-  for (const auto& entry : State().live) nodes.push_back(entry.second);
+  {
+    const std::lock_guard<std::mutex> hold(TreeLock());
+    for (const auto& entry : State().live) nodes.push_back(entry.second);
+  }
   for (KvNode* n : nodes) fn(n, context);
 }
 

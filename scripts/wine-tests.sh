@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows deliverable (keelvane.xdl64), the stand-in host and the test
 # suites with MinGW-w64 (CMake preset "mingw", build-mingw/), then runs the suites under
-# Wine through ctest. Extra arguments go to the configure step, e.g. -DKEELVANE_WERROR=ON.
+# Wine through ctest, and runs `keelvane check --level 2` on the Windows module with the
+# Windows tool. Extra arguments go to the configure step, e.g. -DKEELVANE_WERROR=ON.
 #
 # Wine runs in a throw-away prefix with a persistent server: ctest would otherwise wait
 # on the server that the first test starts, which keeps that test's output open.
@@ -37,3 +38,6 @@ wine64 wineboot --init >/dev/null 2>&1
 cmake --preset mingw "$@"
 cmake --build --preset mingw -j 2
 ctest --preset mingw -j 2
+
+# The deliverable itself, keelvane.xdl64, validated by the Windows tool under Wine.
+wine64 build-mingw/bin/keelvane.exe --plugin "Z:$PWD/build-mingw/plugins/win/keelvane" check --level 2

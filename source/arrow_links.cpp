@@ -54,9 +54,9 @@ BaseObject* WrapInNewExtrude(BaseDocument* doc, BaseObject* arrow) {
   doc->InsertObject(extrude, nullptr, nullptr);
   doc->AddUndo(UNDOTYPE::NEWOBJ, extrude);
   if (arrow->GetDataInstance()->GetBool(ARROW_EXTRUDE_CAPS)) {
-    BaseContainer copy(*extrude->GetDataInstance());
-    SetCapsOn(copy);
-    extrude->SetData(copy, true);
+    // The new object's own container, written directly: a copy could fail for want of
+    // memory and leave the Extrude made without its caps.
+    SetCapsOn(*extrude->GetDataInstance());
     extrude->Message(MSG_UPDATE);
   }
   MoveUnder(doc, arrow, extrude);
@@ -78,29 +78,29 @@ BaseObject* CreateCloner(BaseDocument* doc, BaseObject* arrow, BaseList2D* splin
   doc->InsertObject(cloner, nullptr, nullptr);
   doc->AddUndo(UNDOTYPE::NEWOBJ, cloner);
   const BaseContainer* bc = arrow->GetDataInstance();
-  BaseContainer copy(*cloner->GetDataInstance());
+  // The new object's own container, written directly: a copy could fail for want of
+  // memory and leave the Cloner made without its settings.
+  BaseContainer& settings = *cloner->GetDataInstance();
   if (bc->GetBool(ARROW_CLONE_ON_SPLINE)) {
-    copy.SetInt32(CLONER_MODE, CLONER_MODE_OBJECT);
-    copy.SetInt32(CLONER_FIXCLONES, 1);
-    copy.SetInt32(CLONER_OBJECT_COUNT, bc->GetInt32(ARROW_CLONE_COUNT));
-    copy.SetFloat(CLONER_OBJECT_SPACING, bc->GetFloat(ARROW_CLONE_SPLINE_VALUE));
-    copy.SetLink(CLONER_OBJECT_LINK, spline);
+    settings.SetInt32(CLONER_MODE, CLONER_MODE_OBJECT);
+    settings.SetInt32(CLONER_FIXCLONES, 1);
+    settings.SetInt32(CLONER_OBJECT_COUNT, bc->GetInt32(ARROW_CLONE_COUNT));
+    settings.SetFloat(CLONER_OBJECT_SPACING, bc->GetFloat(ARROW_CLONE_SPLINE_VALUE));
+    settings.SetLink(CLONER_OBJECT_LINK, spline);
   } else {
-    copy.SetInt32(CLONER_MODE, CLONER_MODE_LINEAR);
-    copy.SetInt32(CLONER_FIXCLONES, 1);
-    copy.SetInt32(CLONER_LINEAR_COUNT, bc->GetInt32(ARROW_CLONE_COUNT));
+    settings.SetInt32(CLONER_MODE, CLONER_MODE_LINEAR);
+    settings.SetInt32(CLONER_FIXCLONES, 1);
+    settings.SetInt32(CLONER_LINEAR_COUNT, bc->GetInt32(ARROW_CLONE_COUNT));
   }
-  cloner->SetData(copy, true);
   return cloner;
 }
 
 void TurnExtrudeToZY(BaseObject* arrow, BaseObject* extrude) {
   arrow->GetDataInstance()->SetInt32(PRIM_PLANE, 1);
   arrow->Message(MSG_UPDATE);
-  BaseContainer copy(*extrude->GetDataInstance());
-  const Vector move = copy.GetVector(EXTRUDEOBJECT_MOVE);
-  copy.SetVector(EXTRUDEOBJECT_MOVE, Vector(move.z, move.y, 0.0));
-  extrude->SetData(copy, true);
+  BaseContainer* ebc = extrude->GetDataInstance();  // directly, as for the new Cloner
+  const Vector move = ebc->GetVector(EXTRUDEOBJECT_MOVE);
+  ebc->SetVector(EXTRUDEOBJECT_MOVE, Vector(move.z, move.y, 0.0));
   extrude->Message(MSG_UPDATE);
 }
 

@@ -133,7 +133,12 @@ Bool ReadPresetFile(BaseFile* file, BaseContainer& scratch) {
   if (!file->ReadString(&name)) return false;
   scratch.SetString(ARROW_PRESET_NAME, name);
   if (!ReadItems(file, scratch, kHeadItems)) return false;
-  if (version == String(kVersion12) || version == String(kVersion13)) {
+  // Out of memory, a version string cannot be made to compare with, and a newer file
+  // would be read as an older one, every later item shifted: refuse the file instead.
+  const String version12(kVersion12);
+  const String version13(kVersion13);
+  if (version12.IsEmpty() || version13.IsEmpty()) return false;
+  if (version == version12 || version == version13) {
     if (!ReadItems(file, scratch, kDoubleItems)) return false;
   } else {
     // Older files have no double arrow: it is switched off at its reset values.

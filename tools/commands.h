@@ -26,5 +26,6 @@ void AddPresetCommands(CLI::App& app, std::vector<Command>& commands);
 void AddParamsCommand(CLI::App& app, std::vector<Command>& commands);
 void AddGalleryCommand(CLI::App& app, std::vector<Command>& commands);
 void AddSceneCommand(CLI::App& app, std::vector<Command>& commands);
+void AddCheckCommand(CLI::App& app, std::vector<Command>& commands);
 
 }  // namespace kvtool

@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   AddParamsCommand(app, commands);
   AddGalleryCommand(app, commands);
   AddSceneCommand(app, commands);
+  AddCheckCommand(app, commands);
 #if KEELVANE_WITH_SERVE
   AddServeCommand(app, commands);
 #endif

@@ -118,6 +118,27 @@ TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
   ExpectUndoRedoExact(before);
 }
 
+// The new Extrude's caps need no container of their own: once a failed copy left the
+// Extrude made but without caps, neither what the button does nor nothing.
+// The same for the new Cloner's mode and count.
+TEST_P(MakeExtrudeTest, CapsComeWithTheExtrudeEvenWithoutMemoryForAContainer) {
+  struct Row {
+    std::int32_t button, made, id, value;
+  };
+  for (const Row& row : {Row{ARROW_MAKE_EXTRUDE, kExtrude, 2000, 3}, Row{ARROW_MAKE_CLONER, kCloner, 1020, 1}}) {
+    SCOPED_TRACE(row.button);
+    KvNode* arrow = NewArrow();
+    Raw(arrow, ARROW_EXTRUDE_CAPS, true);
+    kvhost::FailNextAllocation(AllocKind::Container);
+
+    Press(arrow, row.button);
+
+    KvNode* made = TopObjects(doc)[0];
+    ASSERT_EQ(kvhost::ObjectType(made), row.made) << kvhost::DescribeTree(doc);
+    EXPECT_EQ(Int(made, row.id), row.value);
+  }
+}
+
 TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
   for (bool withParent : {false, true}) {
     SCOPED_TRACE(withParent ? "under a null" : "no parent");

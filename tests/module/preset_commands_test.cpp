@@ -240,6 +240,28 @@ TEST_P(PresetCommandTest, FileFaultsChangeNothing) {
   EXPECT_EQ(kvhost::PendingDialogAnswers(), 0u);
 }
 
+// A string the load cannot have (the file's own, or one it compares the version with)
+// refuses the file: once a failed comparison string read a version 1.3 file as an older
+// one, every item after the head shifted into the next one's place.
+TEST_P(PresetCommandTest, EveryFailedStringOfALoadRefusesTheFile) {
+  WriteBytes(dir / "p.kvp", PresetFile(DistinctItems()).Build());
+  KvNode* arrow = NewArrow();
+  const std::int64_t strings = kvhost::TotalAllocations(kvhost::AllocKind::String);
+  ASSERT_TRUE(Load(arrow, PathIn("p.kvp")));
+  const auto loaded = Snapshot(arrow);
+  const std::int64_t made = kvhost::TotalAllocations(kvhost::AllocKind::String) - strings;
+  ASSERT_GT(made, 3);
+  for (int skip = 0; skip < made; ++skip) {
+    SCOPED_TRACE("string allocation " + std::to_string(skip + 1) + " failing");
+    SetItems(arrow, DefaultItems());
+    const auto reset = Snapshot(arrow);
+    kvhost::FailNextAllocation(kvhost::AllocKind::String, 1, skip);
+    const bool ok = Load(arrow, PathIn("p.kvp"));
+    kvhost::ClearAllocationFaults();
+    EXPECT_EQ(Snapshot(arrow), ok ? loaded : reset);
+  }
+}
+
 TEST_P(PresetCommandTest, CommandsLeaveNothingAllocated) {
   WriteBytes(dir / "bad.kvp", Slice(PresetFile().Build(), 0, 100));
   KvNode* arrow = NewArrow();

@@ -1,0 +1,63 @@
+// `keelvane check`: the checks that validate a built module the way a packager would
+// before shipping it. Each check registers itself here and runs in a child process of its
+// own; what it finds is one CheckResult.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kvcheck {
+
+// What a check is given: the plug-in folder, how thorough to be, and its random source,
+// seeded from the run's seed and the check's name so that `--only` repeats a check alone.
+struct CheckContext {
+  std::filesystem::path plugin;
+  int level = 2;              // 1 quick smoke run .. 5 thorough
+  std::uint64_t seed = 0;
+  std::mt19937_64 random;
+  // Tells the parent how far the check is (for its progress bar) and what it is doing
+  // now (named when the child dies). Cheap to call often.
+  std::function<void(std::int64_t done, std::int64_t total, const std::string& now)> progress;
+
+  // The number of random cases for this level: base at level 1, 40 times that at level 5.
+  std::int64_t Cases(std::int64_t base) const;
+  // A uniform number in [lo, hi].
+  double Uniform(double lo, double hi);
+  std::int64_t Integer(std::int64_t lo, std::int64_t hi);
+  bool Chance(double p);
+};
+
+struct CheckResult {
+  std::int64_t cases = 0;             // cases run
+  std::int64_t faultsInjected = 0;    // allocation failures injected
+  bool passed = true;
+  std::string seen;      // on failure: what the check saw
+  std::string expected;  // and what it expected instead
+
+  // Records a failure; the first one is the one reported.
+  void Fail(const std::string& seenText, const std::string& expectedText);
+};
+
+struct CheckInfo {
+  std::string name;     // as --only names it
+  std::string summary;  // one line for --help
+  int order = 0;        // the run's order
+  std::function<void(CheckContext&, CheckResult&)> run;
+};
+
+// Adds a check to the registry; returns true so that a check file can register itself
+// with `const bool registered = RegisterCheck(...)`.
+bool RegisterCheck(CheckInfo info);
+// Every registered check, in order.
+std::vector<CheckInfo> RegisteredChecks();
+const CheckInfo* FindCheck(const std::string& name);
+
+// The exit code of a child whose check ran to its end and wrote its result.
+constexpr int kChildDone = 0;
+
+}  // namespace kvcheck

@@ -1,0 +1,233 @@
+// The checks of the module as a whole: its entry point (entry), its description against
+// what its objects hold (description), and repeated loading (lifecycle).
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "check_support.h"
+#include "description/okeelvane.h"
+#include "child_process.h"
+#include "module_loader.h"
+
+namespace kvcheck {
+namespace {
+
+constexpr std::int32_t kConsoleInfo = KV_OUTPUT_INFO;
+
+// Parameters a new arrow leaves out of its container on purpose: their reset does not
+// touch them, and an absent bool or link reads as off or empty.
+constexpr std::int32_t kDeliberatelyUnset[] = {ARROW_EXTRUDE_CAPS,     ARROW_CLONER_ADD_EXTRUDE,
+                                               ARROW_CLONE_ON_SPLINE,  ARROW_CLONE_SPLINE,
+                                               ARROW_WRAP_ADD_EXTRUDE, ARROW_WRAP_SPLINE};
+
+// The lowest host version each flavour accepts; the flavour is told by the framework
+// version its record carries at load.
+std::int32_t LowestHostVersion(const KvModuleRecord* record) {
+  return record != nullptr && record->frameworkVersion[0] == 0 ? 2025200 : 2024900;
+}
+
+std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckResult& result) {
+  kvhost::ResetHost();
+  std::string error;
+  auto module = kvhost::Module::Load((context.plugin / kvtool::kModuleFileName).string(), &error);
+  if (module == nullptr) result.Fail("the module did not load: " + error, "it loads and exports its entry point");
+  return module;
+}
+
+// Unloads the module and sees that it left no more host allocations behind than baseline
+// (what a start in the host's order leaves, which the lifecycle check wants to be none).
+std::int64_t UnloadAndCount(std::unique_ptr<kvhost::Module>& module, const std::string& what,
+                            std::int64_t baseline, CheckResult& result) {
+  module.reset();
+  const std::int64_t live = kvhost::LiveAllocations();
+  if (live > baseline) {
+    result.Fail(what + ": " + std::to_string(live) + " host allocations live after unloading",
+                std::to_string(baseline) + ", as after the host's order");
+  }
+  kvhost::ResetHost();
+  return live;
+}
+
+void Expect(CheckResult& result, const std::string& what, std::int32_t seen, std::int32_t expected) {
+  ++result.cases;
+  if (seen != expected) {
+    result.Fail(what + " answered " + std::to_string(seen), "answer " + std::to_string(expected));
+  }
+}
+
+void RunEntry(CheckContext& context, CheckResult& result) {
+  // The host's own order: action 1, resources, action 2, with one console line.
+  auto module = LoadModule(context, result);
+  if (module == nullptr) return;
+  ++result.cases;
+  if (module->Identifier().empty()) result.Fail("g_maxon carries no identifier", "the module's identifier");
+  if (!module->Start()) return result.Fail("the start sequence failed", "actions 1, 6 and 2 answer 1");
+  const auto& console = kvhost::ConsoleLines();
+  ++result.cases;
+  if (console.size() != 1 || console[0].level != kConsoleInfo) {
+    result.Fail(std::to_string(console.size()) + " console lines after a start" +
+                    (console.empty() ? "" : ", the first: " + console[0].text),
+                "one information line");
+  }
+  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(kvtool::kArrowType);
+  ++result.cases;
+  if (arrow == nullptr || arrow->record.GetContour == nullptr || arrow->description.empty()) {
+    result.Fail("no arrow object with a contour and a description registered", "the arrow registered");
+  }
+  Expect(result, "action 4", module->Call(4, 0, nullptr, nullptr), 5);
+  for (int action : {0, 5, 7, 100, -1}) {
+    Expect(result, "unknown action " + std::to_string(action), module->Call(action, 0, nullptr, nullptr), -1);
+  }
+  Expect(result, "action 6 with an unknown message", module->Call(6, 2, nullptr, nullptr), -1);
+  // A nested action 1 and its action 3 touch nothing; the outer action 3 ends the module.
+  const std::int64_t live = kvhost::LiveAllocations();
+  Expect(result, "a nested action 1", module->Initialise(), 1);
+  Expect(result, "the nested action 3", module->End(), 1);
+  ++result.cases;
+  if (kvhost::LiveAllocations() != live) {
+    result.Fail("a nested action 1 and 3 changed the live allocations from " + std::to_string(live) +
+                    " to " + std::to_string(kvhost::LiveAllocations()),
+                "no change");
+  }
+  Expect(result, "the outer action 3", module->End(), 1);
+  module.reset();
+  const std::int64_t baseline = kvhost::LiveAllocations();
+  kvhost::ResetHost();
+
+  // Action 2 before the resources: any answer, no crash, nothing left behind.
+  if ((module = LoadModule(context, result)) == nullptr) return;
+  Expect(result, "action 1", module->Initialise(), 1);
+  ++result.cases;
+  const std::int32_t early = module->StartPlugins();
+  if (early != 0 && early != 1) result.Fail("action 2 before resources answered " + std::to_string(early), "1 or 0");
+  module->End();
+  UnloadAndCount(module, "after an action 2 before resources", baseline, result);
+
+  // The flavour's answers: its lowest host version is accepted, the one below refused
+  // without an allocation, and so is a missing module path.
+  if ((module = LoadModule(context, result)) == nullptr) return;
+  const std::int32_t lowest = LowestHostVersion(module->Record());
+  module.reset();
+  for (const std::int32_t version : {lowest, lowest - 1}) {
+    kvhost::ResetHost();
+    kvhost::SetHostApiVersion(version);
+    std::string error;
+    module = kvhost::Module::Load((context.plugin / kvtool::kModuleFileName).string(), &error);
+    if (module == nullptr) return result.Fail(error, "the module loads");
+    Expect(result, "action 1 from host version " + std::to_string(version), module->Initialise(),
+           version == lowest ? 1 : -3);
+    module->End();
+    UnloadAndCount(module, "after host version " + std::to_string(version), baseline, result);
+  }
+  if ((module = LoadModule(context, result)) == nullptr) return;
+  Expect(result, "action 1 without a module path", module->InitialiseWithoutPath(), -3);
+  module->End();
+  UnloadAndCount(module, "after action 1 without a path", baseline, result);
+}
+
+// The value a default or a random value may take, as the description's range states it.
+bool InRange(const kvhost::DescParameter& p, const kvhost::Value& v) {
+  const double scale = p.unit == kvhost::ParamUnit::Percent  ? 0.01
+                       : p.unit == kvhost::ParamUnit::Degree ? std::numbers::pi / 180.0
+                                                             : 1.0;
+  double x = 0.0;
+  if (const double* d = std::get_if<double>(&v)) {
+    x = *d;
+  } else if (const std::int32_t* i = std::get_if<std::int32_t>(&v)) {
+    if (!p.cycle.empty()) {
+      for (const kvhost::CycleEntry& e : p.cycle) {
+        if (e.value == *i) return true;
+      }
+      return false;
+    }
+    x = *i;
+  } else {
+    return true;
+  }
+  constexpr double kSlack = 1e-9;
+  return std::isfinite(x) && (!p.min || x >= *p.min * scale - kSlack) && (!p.max || x <= *p.max * scale + kSlack);
+}
+
+bool HasType(kvhost::ParamType type, const kvhost::Value& v) {
+  switch (type) {
+    case kvhost::ParamType::Real: return std::holds_alternative<double>(v);
+    case kvhost::ParamType::Long: return std::holds_alternative<std::int32_t>(v);
+    case kvhost::ParamType::Bool: return std::holds_alternative<bool>(v);
+    case kvhost::ParamType::String: return std::holds_alternative<std::string>(v);
+    case kvhost::ParamType::Link: return std::holds_alternative<KvNode*>(v);
+    case kvhost::ParamType::Button: return false;
+  }
+  return false;
+}
+
+void RunDescription(CheckContext& context, CheckResult& result) {
+  auto session = OpenSession(context);
+  const kvhost::Description& description = session->ArrowDescription();
+  KvNode* arrow = session->NewArrow();
+  KvContainer* c = kvhost::Container(arrow);
+  for (const kvhost::DescParameter& p : description.parameters) {
+    ++result.cases;
+    const auto value = kvhost::GetParameter(c, p.id);
+    const bool mayBeUnset = p.type == kvhost::ParamType::Button ||
+                            std::find(std::begin(kDeliberatelyUnset), std::end(kDeliberatelyUnset), p.id) !=
+                                std::end(kDeliberatelyUnset);
+    if (!value) {
+      if (!mayBeUnset) result.Fail(p.symbol + " is not in a new arrow's container", "its default");
+      continue;
+    }
+    if (!HasType(p.type, *value)) {
+      result.Fail(p.symbol + " holds a value of another type than " + kvhost::ParamTypeName(p.type),
+                  "a " + std::string(kvhost::ParamTypeName(p.type)));
+    } else if (!InRange(p, *value)) {
+      result.Fail(p.symbol + " defaults to " + kvtool::ValueText(*value) + ", outside its range",
+                  "a default inside the description's range");
+    }
+  }
+  // Every enabling answer, for the default arrow and for random ones.
+  const std::int64_t objects = context.Cases(25);
+  for (std::int64_t n = 0; n <= objects; ++n) {
+    std::string values = "the default arrow";
+    if (n > 0) {
+      const auto edits = RandomArrowValues(description, context, true);
+      WriteValues(arrow, edits);
+      values = EditsText(edits);
+    }
+    context.progress(n, objects, "enabling of " + values);
+    for (const kvhost::DescParameter& p : description.parameters) kvhost::IsEnabled(arrow, p.id);
+    ++result.cases;
+  }
+}
+
+void RunLifecycle(CheckContext& context, CheckResult& result) {
+  static constexpr std::int64_t kCycles[] = {50, 200, 400, 700, 1000};
+  const std::int64_t cycles = kCycles[context.level - 1];
+  std::int64_t residentAtStart = 0;
+  for (std::int64_t n = 0; n < cycles && result.passed; ++n) {
+    context.progress(n, cycles, "load, start and unload cycle " + std::to_string(n + 1));
+    auto module = LoadModule(context, result);
+    if (module == nullptr) return;
+    if (!module->Start()) return result.Fail("cycle " + std::to_string(n + 1) + ": the start failed", "it starts");
+    KvDocument* doc = kvhost::NewDocument();
+    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kvtool::kArrowType);
+    if (arrow != nullptr) kvhost::FreeObject(kvhost::GetContour(arrow, doc));
+    kvhost::FreeDocument(doc);
+    UnloadAndCount(module, "cycle " + std::to_string(n + 1), 0, result);
+    ++result.cases;
+    // The first cycles settle the allocator and the loader; growth is measured after.
+    if (n == cycles / 10) residentAtStart = ResidentBytes();
+  }
+  constexpr std::int64_t kAllowedGrowth = 8 << 20;
+  const std::int64_t growth = ResidentBytes() - residentAtStart;
+  if (residentAtStart > 0 && growth > kAllowedGrowth) {
+    result.Fail("the process grew by " + std::to_string(growth >> 10) + " KiB over " +
+                    std::to_string(cycles - cycles / 10) + " cycles",
+                "growth under " + std::to_string(kAllowedGrowth >> 20) + " MiB");
+  }
+}
+
+[[maybe_unused]] const bool registered = RegisterCheck({"entry", "the exports; actions in the host's order and out of it; each flavour's answers; console lines", 1, RunEntry}) &&
+                        RegisterCheck({"description", "every described parameter in a new object with its type and a default in range; every enabling answer", 2, RunDescription}) &&
+                        RegisterCheck({"lifecycle", "repeated load, start and unload: no live host allocation after each, no growth of the process", 7, RunLifecycle});
+
+}  // namespace
+}  // namespace kvcheck
