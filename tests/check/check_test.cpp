@@ -12,6 +12,10 @@ struct Planted {
   const char* caughtBy;  // the one check that must fail; empty: none
 };
 
+void PrintTo(const Planted& planted, std::ostream* os) {
+  *os << (*planted.fault == '\0' ? "the real module" : planted.fault);
+}
+
 class CheckCatches : public ::testing::TestWithParam<Planted> {};
 
 TEST_P(CheckCatches, ExactlyTheCheckMeantForTheFault) {
@@ -43,8 +47,9 @@ INSTANTIATE_TEST_SUITE_P(Modules, CheckCatches,
                                            Planted{"crash_on_failed_allocation", "faults"},
                                            Planted{"racy_global", "threads"},
                                            Planted{"preset_read_past_end", "presets"}),
-                         [](const auto& info) {
-                           return std::string(*info.param.fault == '\0' ? "real_module" : info.param.fault);
+                         [](const ::testing::TestParamInfo<Planted>& planted) {
+                           return std::string(*planted.param.fault == '\0' ? "real_module"
+                                                                            : planted.param.fault);
                          });
 
 // The text run: a line per check, the final count, and a failure's seen, expected and

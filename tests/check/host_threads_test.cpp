@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host.h"
+#include "host_strings.h"
 
 namespace {
 

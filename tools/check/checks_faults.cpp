@@ -6,8 +6,7 @@
 
 #include "check_support.h"
 #include "description/okeelvane.h"
-#include "files.h"
-#include "host_services.h"
+#include "test_powers.h"
 
 namespace kvcheck {
 namespace fs = std::filesystem;
