@@ -38,6 +38,7 @@ std::string BrokenPromise(const kvtool::Outline& o, KvNode* arrow) {
     }
   }
   if (!o.closed) return "an open spline";
+  if (o.type != KV_SPLINETYPE_LINEAR) return "a spline of type " + std::to_string(o.type) + ", not linear";
   if (o.interpolation != kvtool::IntParameter(arrow, kvtool::kSplineInterpolation) ||
       o.sub != kvtool::IntParameter(arrow, kvtool::kSplineSub) ||
       o.angle != kvtool::FloatParameter(arrow, kvtool::kSplineAngle) ||
@@ -66,7 +67,7 @@ void RunContour(CheckContext& context, CheckResult& result) {
         kvtool::Outline o = session->Contour(arrow);
         if (const std::string broken = BrokenPromise(o, arrow); !broken.empty()) {
           return result.Fail(broken + where,
-                             "a closed outline of 1 to 16 finite points with the object's spline settings");
+                             "a closed linear outline of 1 to 16 finite points with the object's spline settings");
         }
         std::vector<KvVector> back;
         for (const KvVector& p : o.points) back.push_back(BackToXY(p, plane));
@@ -141,7 +142,7 @@ void RunThreads(CheckContext& context, CheckResult& result) {
 }
 
 [[maybe_unused]] const bool registered =
-    RegisterCheck({"contour", "random and degenerate parameters: finite points, at most 16, closed, the object's spline settings, planes and reversal permute one outline", 3, RunContour}) &&
+    RegisterCheck({"contour", "random and degenerate parameters: finite points, at most 16, closed, linear, the object's spline settings, planes and reversal permute one outline", 3, RunContour}) &&
     RegisterCheck({"threads", "contours of distinct objects from 8 threads at once equal those of one thread", 8, RunThreads});
 
 }  // namespace

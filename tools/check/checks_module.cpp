@@ -123,6 +123,25 @@ void RunEntry(CheckContext& context, CheckResult& result) {
   Expect(result, "action 1 without a module path", module->InitialiseWithoutPath(), -3);
   module->End();
   UnloadAndCount(module, "after action 1 without a path", baseline, result);
+
+  // A host that hands over a null sub-table: action 1 accepts or refuses it, and the rest
+  // of the start sequence runs without a crash either way.
+  for (int table = 0; table < KV_HOST_SUBTABLE_COUNT && result.passed; ++table) {
+    if ((module = LoadModule(context, result)) == nullptr) return;
+    ++result.cases;
+    kvhost::NullSubTableForNextCall(table);
+    const std::int32_t answer = module->Initialise();
+    if (answer != 1 && answer != -3) {
+      result.Fail("action 1 with sub-table " + std::to_string(table) + " null answered " +
+                      std::to_string(answer),
+                  "1 or -3");
+    }
+    module->LoadResources();
+    module->StartPlugins();
+    module->End();
+    module.reset();
+    kvhost::ResetHost();
+  }
 }
 
 // The value a default or a random value may take, as the description's range states it.
