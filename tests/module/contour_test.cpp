@@ -230,11 +230,11 @@ TEST_P(Contour, EachShapeParameterFeedsItsOwnField) {
     KvNode* after = kvhost::GetContour(arrow, doc);
     ASSERT_NE(before, nullptr);
     ASSERT_NE(after, nullptr);
+    const Points unmoved = kvhost::SplinePoints(before);
     const Points moved = kvhost::SplinePoints(after);
-    bool changed = moved.size() != kvhost::SplinePoints(before).size();
+    bool changed = moved.size() != unmoved.size();
     for (size_t i = 0; !changed && i < moved.size(); ++i) {
-      const KvVector& a = kvhost::SplinePoints(before)[i];
-      changed = a.x != moved[i].x || a.y != moved[i].y;
+      changed = unmoved[i].x != moved[i].x || unmoved[i].y != moved[i].y;
     }
     EXPECT_TRUE(changed) << "the edit must move the outline for this row to test anything";
     ExpectPoints(moved, PointsOf(BuildArrowOutline(SettingsOf(arrow))));
