@@ -10,6 +10,15 @@ Int32 g_initCount = 0;
 Filename* g_pluginPath = nullptr;
 GeResource g_resource;
 
+#if defined(_WIN32) && defined(__GLIBCXX__)
+// The Windows module carries its own static copy of the C++ runtime, whose exception
+// emergency pool is allocated when the library loads and never returned: a host that loads
+// and unloads the module again and again would lose it at every unload.
+namespace __gnu_cxx {
+void __freeres();
+}
+#endif
+
 namespace {
 
 Int32 InitSystem(intptr_t first, void* third) {
@@ -39,6 +48,9 @@ Int32 EndSystem() {
   if (OSReady()) PluginEnd();
   g_resource.Free();
   DeleteObj(g_pluginPath);
+#if defined(_WIN32) && defined(__GLIBCXX__)
+  __gnu_cxx::__freeres();  // the module throws nothing, so the pool is never needed after
+#endif
   return KV_RESULT_OK;
 }
 
