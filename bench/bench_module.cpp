@@ -7,11 +7,10 @@
 #include <cstring>
 #include <string>
 
+#include "description/okeelvane.h"
 #include "host.h"
 
 namespace {
-
-constexpr std::int32_t kArrowType = 1025060;
 
 // What the contour hook cannot avoid: 27 reads of the arrow's container (21 shape
 // values, 4 spline settings, plane and reverse), 5 writes to the new spline's container,
@@ -26,7 +25,7 @@ struct LoadedModule {
     module = kvhost::Module::Load(KEELVANE_MODULE_WIN, &error);
     if (module == nullptr || !module->Start()) std::abort();
     doc = kvhost::NewDocument();
-    arrow = kvhost::CreateObjectFromMenu(doc, kArrowType);
+    arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
     if (arrow == nullptr) std::abort();
   }
   ~LoadedModule() {
@@ -59,13 +58,13 @@ void BM_ContourWorkInHostAlone(benchmark::State& state) {
     double sum = 0.0;
     for (int i = 0; i < kContainerReads; ++i) sum += t->t_C4DOS_Bc->GetFloat(source, 10000 + i * 10, 0.0);
     benchmark::DoNotOptimize(sum);
-    KvNode* spline = t->t_C4DOS_Bo->AllocSpline(7, 0);
+    KvNode* spline = t->t_C4DOS_Bo->AllocSpline(7, KV_SPLINETYPE_LINEAR);
     KvContainer* const* slot = t->t_C4DOS_Bl->GetDataInstance(spline);
-    for (int i = 0; i < kSplineWrites; ++i) t->t_C4DOS_Bc->SetInt32(*slot, 1001 + i, i);
-    KvNode* tag = t->t_C4DOS_Tg->GetTag(spline, 5600, 0);
+    for (int i = 0; i < kSplineWrites; ++i) t->t_C4DOS_Bc->SetInt32(*slot, KV_SPLINEOBJECT_INTERPOLATION + i, i);
+    KvNode* tag = t->t_C4DOS_Tg->GetTag(spline, KV_TAG_POINT, 0);
     std::memcpy(t->t_C4DOS_Tg->GetDataAddressW(tag), points, sizeof(points));
-    t->t_C4DOS_Bl->Message(spline, 5, nullptr);
-    t->t_C4DOS_Bl->Message(spline, 5, nullptr);
+    t->t_C4DOS_Bl->Message(spline, KV_MSG_UPDATE, nullptr);
+    t->t_C4DOS_Bl->Message(spline, KV_MSG_UPDATE, nullptr);
     kvhost::FreeObject(spline);
   }
 }

@@ -5,11 +5,6 @@
 namespace kvhost {
 namespace {
 
-constexpr std::int32_t kMsgPostSetParameter = 17;
-constexpr std::int32_t kMsgDescriptionCommand = 18;
-constexpr std::int32_t kMsgMenuPrepare = 22;
-constexpr std::int32_t kUndoChange = 40;
-constexpr std::int32_t kUndoNewObject = 44;
 
 KvDescId DepthOne(std::int32_t id) {
   KvDescId descId{};
@@ -27,10 +22,10 @@ bool SendMessage(KvNode* node, std::int32_t type, void* data) {
 KvNode* CreateObjectFromMenu(KvDocument* doc, std::int32_t type) {
   KvNode* node = ObjectTable()->Alloc(type);
   if (node == nullptr) return nullptr;
-  SendMessage(node, kMsgMenuPrepare, doc);
+  SendMessage(node, KV_MSG_MENUPREPARE, doc);
   DocumentTable()->InsertObject(doc, node, nullptr, nullptr);
   StartUndo(doc);
-  AddUndo(doc, kUndoNewObject, node);
+  AddUndo(doc, KV_UNDOTYPE_NEWOBJ, node);
   EndUndo(doc);
   return node;
 }
@@ -39,18 +34,18 @@ bool SetParameter(KvDocument* doc, KvNode* node, std::int32_t id, const Value& v
   // The object's reaction to the change belongs to the same undo step as the edit, so
   // that one undo takes back the edit and what the object pushed into others.
   StartUndo(doc);
-  AddUndo(doc, kUndoChange, node);
+  AddUndo(doc, KV_UNDOTYPE_CHANGE, node);
   SetParameterRaw(node->data, id, v);
   const KvDescId descId = DepthOne(id);
   KvMsgPostSetParameter msg{&descId};
-  const bool answer = SendMessage(node, kMsgPostSetParameter, &msg);
+  const bool answer = SendMessage(node, KV_MSG_DESCRIPTION_POSTSETPARAMETER, &msg);
   EndUndo(doc);
   return answer;
 }
 
 bool PressButton(KvNode* node, std::int32_t id) {
   KvMsgDescriptionCommand msg{DepthOne(id)};
-  return SendMessage(node, kMsgDescriptionCommand, &msg);
+  return SendMessage(node, KV_MSG_DESCRIPTION_COMMAND, &msg);
 }
 
 void MoveObject(KvDocument* doc, KvNode* node, KvNode* parent, Position where) {
@@ -59,7 +54,7 @@ void MoveObject(KvDocument* doc, KvNode* node, KvNode* parent, Position where) {
     return;
   }
   StartUndo(doc);
-  AddUndo(doc, kUndoChange, node);
+  AddUndo(doc, KV_UNDOTYPE_CHANGE, node);
   Detach(node);
   Place place{parent, parent == nullptr ? doc : nullptr, nullptr};
   if (where == Position::Last) {

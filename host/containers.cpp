@@ -135,7 +135,7 @@ KvNode* GetLink(const KvContainer* c, int32_t id, KvDocument* doc, int32_t insta
   if (node == nullptr) return nullptr;
   KvDocument* home = DocumentOf(node);
   if (home == nullptr || (doc != nullptr && home != doc)) return nullptr;
-  if (instanceOf != 0 && instanceOf != 5155 && node->type != instanceOf) return nullptr;
+  if (instanceOf != 0 && instanceOf != KV_TYPE_BASE && node->type != instanceOf) return nullptr;
   return node;
 }
 

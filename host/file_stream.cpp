@@ -24,18 +24,13 @@ struct KvFile {
   std::string name;
   std::int32_t mode = 0;       // 1 read, 2 write
   bool bigEndian = true;
-  std::int32_t error = kvhost::kFileOk;
+  std::int32_t error = KV_FILEERROR_NONE;
   std::int64_t readLength = -1;  // a file opened for reading does not change length
 };
 
 namespace kvhost {
 namespace {
 
-constexpr std::int32_t kModeRead = 1;
-constexpr std::int32_t kModeWrite = 2;
-constexpr std::int32_t kIgnoreOpen = 2;
-constexpr std::int32_t kBigEndian = 1;
-constexpr std::int32_t kLittleEndian = 2;
 
 struct FileFaults {
   int openCountdown = 0;  // 0: off; n: the nth open from now fails
@@ -57,7 +52,7 @@ bool FaultFires(int& countdown) {
 
 // Sets the file's first error and reports it; later failures stay quiet.
 bool Fail(KvFile* f, std::int32_t error, const std::string& what) {
-  if (f->error == kFileOk) {
+  if (f->error == KV_FILEERROR_NONE) {
     f->error = error;
     ReportHostError("file \"" + f->name + "\": " + what);
   }
@@ -65,20 +60,20 @@ bool Fail(KvFile* f, std::int32_t error, const std::string& what) {
 }
 
 bool CanRead(KvFile* f, const char* what) {
-  if (f->error != kFileOk) return false;
-  if (!f->stream || f->mode != kModeRead) {
-    return Fail(f, kFileErrorInvalid, std::string(what) + ": the file is not open for reading");
+  if (f->error != KV_FILEERROR_NONE) return false;
+  if (!f->stream || f->mode != KV_FILEOPEN_READ) {
+    return Fail(f, KV_FILEERROR_INVALID, std::string(what) + ": the file is not open for reading");
   }
-  if (FaultFires(Faults().readCountdown)) return Fail(f, kFileErrorRead, std::string(what) + ": read error");
+  if (FaultFires(Faults().readCountdown)) return Fail(f, KV_FILEERROR_READ, std::string(what) + ": read error");
   return true;
 }
 
 bool CanWrite(KvFile* f, const char* what) {
-  if (f->error != kFileOk) return false;
-  if (!f->stream || f->mode != kModeWrite) {
-    return Fail(f, kFileErrorInvalid, std::string(what) + ": the file is not open for writing");
+  if (f->error != KV_FILEERROR_NONE) return false;
+  if (!f->stream || f->mode != KV_FILEOPEN_WRITE) {
+    return Fail(f, KV_FILEERROR_INVALID, std::string(what) + ": the file is not open for writing");
   }
-  if (FaultFires(Faults().writeCountdown)) return Fail(f, kFileErrorWrite, std::string(what) + ": write error");
+  if (FaultFires(Faults().writeCountdown)) return Fail(f, KV_FILEERROR_WRITE, std::string(what) + ": write error");
   return true;
 }
 
@@ -89,13 +84,13 @@ bool ReadBytes(KvFile* f, void* out, std::size_t count, const char* what) {
   bool ioError = std::ferror(f->stream) != 0;
   std::clearerr(f->stream);
   std::fseek(f->stream, start, SEEK_SET);
-  if (ioError) return Fail(f, kFileErrorRead, std::string(what) + ": read error");
-  return Fail(f, kFileErrorFileEnd, std::string(what) + ": the file ends before the value");
+  if (ioError) return Fail(f, KV_FILEERROR_READ, std::string(what) + ": read error");
+  return Fail(f, KV_FILEERROR_FILEEND, std::string(what) + ": the file ends before the value");
 }
 
 bool WriteBytes(KvFile* f, const void* bytes, std::size_t count, const char* what) {
   if (std::fwrite(bytes, 1, count, f->stream) == count) return true;
-  return Fail(f, kFileErrorWrite, std::string(what) + ": " + std::strerror(errno));
+  return Fail(f, KV_FILEERROR_WRITE, std::string(what) + ": " + std::strerror(errno));
 }
 
 void Encode32(const KvFile* f, std::uint32_t v, unsigned char out[4]) {
@@ -160,14 +155,14 @@ bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t err
   CloseStream(f);
   f->name = fn ? fn->path : std::string();
   f->mode = mode;
-  f->error = kFileOk;
-  f->bigEndian = byteOrder != kLittleEndian;
+  f->error = KV_FILEERROR_NONE;
+  f->bigEndian = byteOrder != KV_BYTEORDER_INTEL;
 
   std::string why;
   std::error_code ec;
-  if (mode != kModeRead && mode != kModeWrite) {
+  if (mode != KV_FILEOPEN_READ && mode != KV_FILEOPEN_WRITE) {
     why = "unknown open mode " + std::to_string(mode);
-  } else if (byteOrder != kBigEndian && byteOrder != kLittleEndian) {
+  } else if (byteOrder != KV_BYTEORDER_MOTOROLA && byteOrder != KV_BYTEORDER_INTEL) {
     why = "unknown byte order " + std::to_string(byteOrder);
   } else if (f->name.empty()) {
     why = "no file name";
@@ -176,18 +171,18 @@ bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t err
   } else if (FaultFires(Faults().openCountdown)) {
     why = "open error";
   } else {
-    f->stream = std::fopen(f->name.c_str(), mode == kModeRead ? "rb" : "wb");
+    f->stream = std::fopen(f->name.c_str(), mode == KV_FILEOPEN_READ ? "rb" : "wb");
     if (!f->stream) why = std::strerror(errno);
   }
   if (f->stream) {
-    f->readLength = mode == kModeRead ? StreamLength(f->stream) : -1;
+    f->readLength = mode == KV_FILEOPEN_READ ? StreamLength(f->stream) : -1;
     return true;
   }
 
-  f->error = kFileErrorOpen;
-  if (errorDialog != kIgnoreOpen) {
+  f->error = KV_FILEERROR_OPEN;
+  if (errorDialog != KV_FILEDIALOG_IGNOREOPEN) {
     ReportHostError("file \"" + f->name + "\": cannot be opened for " +
-                    (mode == kModeWrite ? "writing" : "reading") + " (" + why + ")");
+                    (mode == KV_FILEOPEN_WRITE ? "writing" : "reading") + " (" + why + ")");
   }
   return false;
 }
@@ -196,11 +191,11 @@ bool BfClose(KvFile* f) {
   if (!f || !f->stream) return true;
   bool closed = std::fclose(f->stream) == 0;
   f->stream = nullptr;
-  if (!closed) return Fail(f, kFileErrorClose, "close failed");
+  if (!closed) return Fail(f, KV_FILEERROR_CLOSE, "close failed");
   return true;
 }
 
-std::int32_t BfGetError(const KvFile* f) { return f ? f->error : kFileErrorInvalid; }
+std::int32_t BfGetError(const KvFile* f) { return f ? f->error : KV_FILEERROR_INVALID; }
 
 void BfSetError(KvFile* f, std::int32_t error) {
   if (f) f->error = error;
@@ -245,27 +240,27 @@ bool BfReadString(KvFile* f, KvString** out) {
   std::int32_t n = static_cast<std::int32_t>(bits);
   if (n == 0) return true;
   if (n < 0) {
-    return Fail(f, kFileErrorOutOfMemory, "reading a string: negative length " + std::to_string(n));
+    return Fail(f, KV_FILEERROR_OUTOFMEMORY, "reading a string: negative length " + std::to_string(n));
   }
   // The length comes from the file: believe it only as far as the file reaches, so that
   // a damaged length never reserves memory for bytes that are not there.
   const std::int64_t length = f->readLength >= 0 ? f->readLength : StreamLength(f->stream);
   std::int64_t left = length - std::ftell(f->stream);
   if (n > left) {
-    return Fail(f, kFileErrorFileEnd, "reading a string: length " + std::to_string(n) +
+    return Fail(f, KV_FILEERROR_FILEEND, "reading a string: length " + std::to_string(n) +
                                           " is more than the " + std::to_string(left) +
                                           " bytes left in the file");
   }
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(n)]);
-  if (!buffer) return Fail(f, kFileErrorOutOfMemory, "reading a string: out of memory");
+  if (!buffer) return Fail(f, KV_FILEERROR_OUTOFMEMORY, "reading a string: out of memory");
   if (n > Faults().largestReservation) Faults().largestReservation = n;
   if (!ReadBytes(f, buffer.get(), static_cast<std::size_t>(n), "reading a string")) return false;
 
   std::string_view text(buffer.get(), static_cast<std::size_t>(n - 1));  // last byte skipped
-  if (!IsValidUtf8(text)) return Fail(f, kFileErrorWrongValue, "reading a string: the text is not valid UTF-8");
+  if (!IsValidUtf8(text)) return Fail(f, KV_FILEERROR_WRONGVALUE, "reading a string: the text is not valid UTF-8");
   if (text.empty()) return true;
   KvString* s = NewString(text);
-  if (!s) return Fail(f, kFileErrorOutOfMemory, "reading a string: out of memory");
+  if (!s) return Fail(f, KV_FILEERROR_OUTOFMEMORY, "reading a string: out of memory");
   if (out) {
     *out = s;
   } else {
@@ -294,7 +289,7 @@ bool BfWriteString(KvFile* f, const KvString* s) {
   std::string_view text = StringText(s);
   // A string whose bytes are not UTF-8, or too long for the length field, has no encoding.
   if (!IsValidUtf8(text) || text.size() >= 0x7FFFFFFFu) {
-    return Fail(f, kFileErrorOutOfMemory, "writing a string: no UTF-8 encoding of the text");
+    return Fail(f, KV_FILEERROR_OUTOFMEMORY, "writing a string: no UTF-8 encoding of the text");
   }
   std::string bytes(4, '\0');
   Encode32(f, static_cast<std::uint32_t>(text.size() + 1), reinterpret_cast<unsigned char*>(bytes.data()));

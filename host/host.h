@@ -53,19 +53,10 @@ bool IsInside(const KvNode* node, const KvNode* ancestor);  // node == ancestor 
 // "<type>#<serial>". For test failure messages.
 std::string DescribeTree(const KvDocument* doc);
 
-// The host's own object types.
-constexpr std::int32_t kSplineType = 5101;
-constexpr std::int32_t kNullType = 5140;
-constexpr std::int32_t kExtrudeType = 5116;
-constexpr std::int32_t kClonerType = 1018544;
-constexpr std::int32_t kSplineWrapType = 1019221;
-// The spline type of a spline with straight edges (the others have tangents).
-constexpr std::int32_t kLinearSpline = 0;
-
 // New detached host object (Bo.Alloc as the module calls it): null when out of memory or
 // the type is neither a host type nor a registered plug-in.
 KvNode* AllocObject(std::int32_t type);
-KvNode* AllocSpline(std::int32_t pointCount, std::int32_t splineType = kLinearSpline);
+KvNode* AllocSpline(std::int32_t pointCount, std::int32_t splineType = KV_SPLINETYPE_LINEAR);
 void FreeObject(KvNode* object);  // with accounting; detaches it first if needed
 std::int32_t ObjectType(const KvNode* node);
 std::uint64_t ObjectSerial(const KvNode* node);
@@ -95,14 +86,14 @@ std::int32_t SplineType(const KvNode* spline);
 
 // ---- The user's actions, as the host performs them --------------------------------------
 
-// Creating an object from the menu: allocate (allocator + Init), message 22 with doc,
+// Creating an object from the menu: allocate (allocator + Init), MENUPREPARE with doc,
 // insert at the top, one undo step with the NEWOBJ record. Null when allocation failed.
 KvNode* CreateObjectFromMenu(KvDocument* doc, std::int32_t type);
 // Setting a parameter in the attribute panel: one undo group with a CHANGE record, the
-// write and message 17 with a depth-1 description id, so that the records the object makes
+// write and POSTSETPARAMETER with a depth-1 description id, so that the records it makes
 // in reaction belong to the same step. Returns the plug-in's answer.
 bool SetParameter(KvDocument* doc, KvNode* node, std::int32_t id, const Value& v);
-// Pressing a button: message 18 with a depth-1 description id; no undo group of the host's.
+// Pressing a button: DESCRIPTION_COMMAND with a depth-1 description id; no undo group.
 bool PressButton(KvNode* node, std::int32_t id);
 // The user's drag in the object manager: one undo group with a CHANGE record, then the
 // node goes first or last under parent (null: the document's top level).

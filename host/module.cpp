@@ -98,16 +98,16 @@ Module::~Module() {
 
 std::int32_t Module::Call(std::int32_t action, std::intptr_t first, void* second,
                           void* third) {
-  if (action == 1) ++initCount_;
-  if (action == 3 && initCount_ > 0) --initCount_;
+  if (action == KV_ACTION_INIT_SYSTEM) ++initCount_;
+  if (action == KV_ACTION_END && initCount_ > 0) --initCount_;
   const std::int32_t result = main_(action, first, second, third);
   calls_.push_back(EntryCall{action, first, second, third, result});
   return result;
 }
 
 std::int32_t Module::InitialiseWith(const KvFilename* path) {
-  return Call(1, reinterpret_cast<std::intptr_t>(TablesForNextCall()), nullptr,
-              const_cast<KvFilename*>(path));
+  return Call(KV_ACTION_INIT_SYSTEM, reinterpret_cast<std::intptr_t>(TablesForNextCall()),
+              nullptr, const_cast<KvFilename*>(path));
 }
 
 std::int32_t Module::Initialise() {
@@ -120,16 +120,18 @@ std::int32_t Module::Initialise() {
 
 std::int32_t Module::InitialiseWithoutPath() { return InitialiseWith(nullptr); }
 
-std::int32_t Module::LoadResources() { return Call(6, 1, nullptr, nullptr); }
-std::int32_t Module::StartPlugins() { return Call(2, 0, nullptr, nullptr); }
-std::int32_t Module::End() { return Call(3, 0, nullptr, nullptr); }
+std::int32_t Module::LoadResources() {
+  return Call(KV_ACTION_MESSAGE, KV_PLUGINMESSAGE_LOAD_RESOURCES, nullptr, nullptr);
+}
+std::int32_t Module::StartPlugins() { return Call(KV_ACTION_START, 0, nullptr, nullptr); }
+std::int32_t Module::End() { return Call(KV_ACTION_END, 0, nullptr, nullptr); }
 
 bool Module::Start() {
   const std::int32_t init = Initialise();
-  if (init != 1) return false;
+  if (init != KV_RESULT_OK) return false;
   const std::int32_t resources = LoadResources();  // the host starts the module even so
   const std::int32_t start = StartPlugins();
-  return init == 1 && resources == 1 && start == 1;
+  return init == KV_RESULT_OK && resources == KV_RESULT_OK && start == KV_RESULT_OK;
 }
 
 std::string Module::Identifier() const {

@@ -6,17 +6,16 @@
 namespace kvhost {
 namespace {
 
-constexpr std::int32_t kPointTag = 5600;
 
 bool g_nextSplineWithoutStorage = false;
 
 bool IsHostType(std::int32_t type) {
   switch (type) {
-    case kExtrudeType:
-    case kClonerType:
-    case kSplineWrapType:
-    case kNullType:
-    case kSplineType:
+    case KV_TYPE_EXTRUDE:
+    case KV_TYPE_CLONER:
+    case KV_TYPE_SPLINE_WRAP:
+    case KV_TYPE_NULL:
+    case KV_TYPE_SPLINE:
       return true;
     default:
       return false;
@@ -25,10 +24,10 @@ bool IsHostType(std::int32_t type) {
 
 KvNode* NewSpline(std::int32_t pointCount, std::int32_t splineType) {
   if (pointCount < 0) return nullptr;
-  KvNode* spline = NewNode(kSplineType, AllocKind::Spline);
+  KvNode* spline = NewNode(KV_TYPE_SPLINE, AllocKind::Spline);
   if (spline == nullptr) return nullptr;
   spline->splineType = splineType;
-  KvNode* tag = NewTag(spline, kPointTag);
+  KvNode* tag = NewTag(spline, KV_TAG_POINT);
   if (g_nextSplineWithoutStorage) {
     g_nextSplineWithoutStorage = false;
     return spline;
@@ -40,7 +39,7 @@ KvNode* NewSpline(std::int32_t pointCount, std::int32_t splineType) {
 }
 
 KvNode* Alloc(int32_t type) {
-  if (type == kSplineType) return NewSpline(0, kLinearSpline);
+  if (type == KV_TYPE_SPLINE) return NewSpline(0, KV_SPLINETYPE_LINEAR);
   if (IsHostType(type)) return NewNode(type, AllocKind::Object);
   const PluginEntry* plugin = FindPluginEntry(type);
   if (plugin == nullptr || plugin->record.Allocator == nullptr) return nullptr;
@@ -89,18 +88,30 @@ void ResetObjectFaults() { g_nextSplineWithoutStorage = false; }
 
 std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType) {
   switch (objectType) {
-    case kExtrudeType:
-      return {{2000, KV_VALUE_INT32}, {2001, KV_VALUE_INT32}, {2003, KV_VALUE_INT32},
-              {2004, KV_VALUE_INT32}, {2009, KV_VALUE_BOOL},  {1002, KV_VALUE_VECTOR}};
-    case kClonerType:
-      return {{2010, KV_VALUE_INT32}, {1020, KV_VALUE_INT32}, {1060, KV_VALUE_INT32},
-              {1270, KV_VALUE_INT32}, {1063, KV_VALUE_FLOAT}, {1015, KV_VALUE_LINK}};
-    case kSplineWrapType:
-      return {{1001, KV_VALUE_LINK}, {1012, KV_VALUE_INT32}};
-    case kSplineType:
-      return {{1001, KV_VALUE_INT32}, {1003, KV_VALUE_INT32}, {1002, KV_VALUE_BOOL},
-              {1004, KV_VALUE_FLOAT}, {1005, KV_VALUE_FLOAT}, {2300, KV_VALUE_INT32},
-              {2301, KV_VALUE_BOOL}};
+    case KV_TYPE_EXTRUDE:
+      return {{KV_EXTRUDEOBJECT_CAPSTART, KV_VALUE_INT32},
+              {KV_EXTRUDEOBJECT_CAPEND, KV_VALUE_INT32},
+              {KV_EXTRUDEOBJECT_STARTSTEPS, KV_VALUE_INT32},
+              {KV_EXTRUDEOBJECT_ENDSTEPS, KV_VALUE_INT32},
+              {KV_EXTRUDEOBJECT_FILLETCAPS, KV_VALUE_BOOL},
+              {KV_EXTRUDEOBJECT_MOVE, KV_VALUE_VECTOR}};
+    case KV_TYPE_CLONER:
+      return {{KV_CLONER_MODE, KV_VALUE_INT32},
+              {KV_CLONER_FIXCLONES, KV_VALUE_INT32},
+              {KV_CLONER_OBJECT_COUNT, KV_VALUE_INT32},
+              {KV_CLONER_LINEAR_COUNT, KV_VALUE_INT32},
+              {KV_CLONER_OBJECT_SPACING, KV_VALUE_FLOAT},
+              {KV_CLONER_OBJECT_LINK, KV_VALUE_LINK}};
+    case KV_TYPE_SPLINE_WRAP:
+      return {{KV_SPLINEWRAP_SPLINE, KV_VALUE_LINK}, {KV_SPLINEWRAP_AXIS_SWITCH, KV_VALUE_INT32}};
+    case KV_TYPE_SPLINE:
+      return {{KV_SPLINEOBJECT_INTERPOLATION, KV_VALUE_INT32},
+              {KV_SPLINEOBJECT_SUB, KV_VALUE_INT32},
+              {KV_SPLINEOBJECT_CLOSED, KV_VALUE_BOOL},
+              {KV_SPLINEOBJECT_ANGLE, KV_VALUE_FLOAT},
+              {KV_SPLINEOBJECT_MAXIMUMLENGTH, KV_VALUE_FLOAT},
+              {KV_PRIM_PLANE, KV_VALUE_INT32},
+              {KV_PRIM_REVERSE, KV_VALUE_BOOL}};
     default:
       return {};
   }
@@ -108,7 +119,7 @@ std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType) {
 
 std::vector<KvVector> SplinePoints(const KvNode* spline) {
   std::vector<KvVector> points;
-  const KvNode* tag = TagTable()->GetTag(spline, kPointTag, 0);
+  const KvNode* tag = TagTable()->GetTag(spline, KV_TAG_POINT, 0);
   if (tag == nullptr || !tag->hasStorage) return points;
   for (std::int32_t i = 0; i < tag->dataCount; ++i) {
     const double* p = tag->storage.data() + 3 * static_cast<std::size_t>(i);
@@ -118,11 +129,11 @@ std::vector<KvVector> SplinePoints(const KvNode* spline) {
 }
 
 std::int32_t SplineType(const KvNode* spline) {
-  return spline != nullptr && spline->type == kSplineType ? spline->splineType : -1;
+  return spline != nullptr && spline->type == KV_TYPE_SPLINE ? spline->splineType : -1;
 }
 
 std::int32_t SplinePointCount(const KvNode* spline) {
-  const KvNode* tag = TagTable()->GetTag(spline, kPointTag, 0);
+  const KvNode* tag = TagTable()->GetTag(spline, KV_TAG_POINT, 0);
   return tag != nullptr ? tag->dataCount : 0;
 }
 

@@ -7,7 +7,6 @@
 namespace kvhost {
 namespace {
 
-constexpr std::int32_t kPluginTypeObject = 5;
 
 struct Registry {
   std::map<std::int32_t, std::unique_ptr<PluginEntry>> plugins;
@@ -28,7 +27,7 @@ bool RegisterDescription(int32_t id, const KvString* name, const KvResource* res
 
 bool RegisterObjectPlugin(int32_t pluginType, int32_t id, const KvString* name,
                           const KvObjectPluginRecord* record, int32_t recordSize) {
-  if (pluginType != kPluginTypeObject || record == nullptr ||
+  if (pluginType != KV_PLUGINTYPE_OBJECT || record == nullptr ||
       recordSize < static_cast<int32_t>(sizeof(KvObjectPluginRecord))) {
     ReportHostError("RegisterObjectPlugin " + std::to_string(id) +
                     ": not an object plug-in record of the host's size");

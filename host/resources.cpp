@@ -27,22 +27,22 @@ namespace fs = std::filesystem;
 const std::map<std::string, std::int32_t, std::less<>>& HostSymbols() {
   static const std::map<std::string, std::int32_t, std::less<>> symbols = {
       {"ID_OBJECTPROPERTIES", 900},
-      {"SPLINEOBJECT_INTERPOLATION", 1001},
-      {"SPLINEOBJECT_SUB", 1003},
-      {"SPLINEOBJECT_ANGLE", 1004},
-      {"SPLINEOBJECT_MAXIMUMLENGTH", 1005},
-      {"PRIM_PLANE", 2300},
-      {"PRIM_REVERSE", 2301},
+      {"SPLINEOBJECT_INTERPOLATION", KV_SPLINEOBJECT_INTERPOLATION},
+      {"SPLINEOBJECT_SUB", KV_SPLINEOBJECT_SUB},
+      {"SPLINEOBJECT_ANGLE", KV_SPLINEOBJECT_ANGLE},
+      {"SPLINEOBJECT_MAXIMUMLENGTH", KV_SPLINEOBJECT_MAXIMUMLENGTH},
+      {"PRIM_PLANE", KV_PRIM_PLANE},
+      {"PRIM_REVERSE", KV_PRIM_REVERSE},
       {"SPLINEOBJECT_INTERPOLATION_NONE", 0},
       {"SPLINEOBJECT_INTERPOLATION_NATURAL", 1},
       {"SPLINEOBJECT_INTERPOLATION_UNIFORM", 2},
       {"SPLINEOBJECT_INTERPOLATION_ADAPTIVE", 3},
       {"SPLINEOBJECT_INTERPOLATION_SUBDIVIDED", 4},
-      {"PRIM_PLANE_XY", 0},
-      {"PRIM_PLANE_ZY", 1},
-      {"PRIM_PLANE_XZ", 2},
-      {"Obase", 5155},
-      {"Ospline", kSplineType},
+      {"PRIM_PLANE_XY", KV_PLANE_XY},
+      {"PRIM_PLANE_ZY", KV_PLANE_ZY},
+      {"PRIM_PLANE_XZ", KV_PLANE_XZ},
+      {"Obase", KV_TYPE_BASE},
+      {"Ospline", KV_TYPE_SPLINE},
   };
   return symbols;
 }

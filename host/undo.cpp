@@ -3,9 +3,9 @@
 // a record (not the opening of a group) discards what there was to redo: a command that
 // turns out to change nothing must not cost the user their redo.
 //
-// A CHANGE record (40) snapshots the object's container and its place (parent or document
-// top level, predecessor) before the change; a NEWOBJ record (44) is made after an
-// insertion, and its "before" is the detached object.
+// A CHANGE record (KV_UNDOTYPE_CHANGE) snapshots the object's container and its place
+// (parent or document top level, predecessor) before the change; a NEWOBJ record
+// (KV_UNDOTYPE_NEWOBJ) is made after an insertion, and its "before" is the detached object.
 //
 // Undo walks a step's records backwards, each time keeping the object's present state as
 // the record's "after" and restoring its "before"; redo walks forwards restoring "after".
@@ -22,8 +22,6 @@
 namespace kvhost {
 namespace {
 
-constexpr std::int32_t kChange = 40;
-constexpr std::int32_t kNewObject = 44;
 
 void Restore(KvNode* node, const Place& place, bool hasContainer, const KvContainer& data) {
   Detach(node);
@@ -35,7 +33,7 @@ UndoRecord MakeRecord(std::int32_t type, KvNode* object) {
   UndoRecord record;
   record.type = type;
   record.node = object;
-  if (type == kChange) {
+  if (type == KV_UNDOTYPE_CHANGE) {
     record.before = PlaceOf(object);
     record.hasContainer = true;
     record.beforeData = *object->data;
@@ -79,7 +77,7 @@ void DiscardRedo(KvDocument* doc) {
   std::vector<std::uint64_t> undoneNew;
   for (const UndoStep& step : doc->redo) {
     for (const UndoRecord& r : step.records) {
-      if (r.type == kNewObject) undoneNew.push_back(r.node->serial);
+      if (r.type == KV_UNDOTYPE_NEWOBJ) undoneNew.push_back(r.node->serial);
     }
   }
   doc->redo.clear();
@@ -120,11 +118,11 @@ bool StartUndo(KvDocument* doc) {
 
 bool AddUndo(KvDocument* doc, std::int32_t type, KvNode* object) {
   if (doc == nullptr || object == nullptr) return false;
-  if (type != kChange && type != kNewObject) {
+  if (type != KV_UNDOTYPE_CHANGE && type != KV_UNDOTYPE_NEWOBJ) {
     ReportHostError("AddUndo of unknown undo type " + std::to_string(type));
     return false;
   }
-  if (type == kNewObject && DocumentOf(object) != doc) {
+  if (type == KV_UNDOTYPE_NEWOBJ && DocumentOf(object) != doc) {
     ReportHostError("AddUndo NEWOBJ of an object that is not in the document");
   }
   if (doc->undoDepth == 0) {

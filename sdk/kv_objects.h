@@ -36,6 +36,27 @@ enum {
   KV_PRIM_REVERSE = 2301
 };
 
+/* Parameters of the Extrude, Cloner and Spline Wrap objects. */
+enum {
+  KV_EXTRUDEOBJECT_MOVE = 1002, /* vector: the extrusion */
+  KV_EXTRUDEOBJECT_CAPSTART = 2000,
+  KV_EXTRUDEOBJECT_CAPEND = 2001,
+  KV_EXTRUDEOBJECT_STARTSTEPS = 2003,
+  KV_EXTRUDEOBJECT_ENDSTEPS = 2004,
+  KV_EXTRUDEOBJECT_FILLETCAPS = 2009,
+  KV_CLONER_MODE = 2010, /* KV_CLONER_MODE_* */
+  KV_CLONER_FIXCLONES = 1020,
+  KV_CLONER_OBJECT_COUNT = 1060,
+  KV_CLONER_LINEAR_COUNT = 1270,
+  KV_CLONER_OBJECT_SPACING = 1063,
+  KV_CLONER_OBJECT_LINK = 1015, /* link: the object cloned along */
+  KV_SPLINEWRAP_SPLINE = 1001,  /* link: the spline wrapped along */
+  KV_SPLINEWRAP_AXIS_SWITCH = 1012
+};
+
+/* Cloner modes: along an object, or in a line (every other value clones otherwise). */
+enum { KV_CLONER_MODE_OBJECT = 0, KV_CLONER_MODE_LINEAR = 1 };
+
 /* Message types delivered to a node (Message) and to its plug-in. */
 enum {
   KV_MSG_UPDATE = 5,                     /* its parameters or points changed; no data */

@@ -5,26 +5,6 @@
 
 #include "keelvane.h"
 
-// Host parameters of the related objects.
-constexpr Int32 EXTRUDEOBJECT_MOVE = 1002;
-constexpr Int32 EXTRUDEOBJECT_CAPSTART = 2000;
-constexpr Int32 EXTRUDEOBJECT_CAPEND = 2001;
-constexpr Int32 EXTRUDEOBJECT_STARTSTEPS = 2003;
-constexpr Int32 EXTRUDEOBJECT_ENDSTEPS = 2004;
-constexpr Int32 EXTRUDEOBJECT_FILLETCAPS = 2009;
-constexpr Int32 CLONER_MODE = 2010;
-constexpr Int32 CLONER_FIXCLONES = 1020;
-constexpr Int32 CLONER_OBJECT_COUNT = 1060;
-constexpr Int32 CLONER_LINEAR_COUNT = 1270;
-constexpr Int32 CLONER_OBJECT_SPACING = 1063;
-constexpr Int32 CLONER_OBJECT_LINK = 1015;
-constexpr Int32 SPLINEWRAP_SPLINE = 1001;
-constexpr Int32 SPLINEWRAP_AXIS_SWITCH = 1012;
-
-// Cloner mode 0 clones along an object; every other value clones otherwise.
-constexpr Int32 CLONER_MODE_OBJECT = 0;
-constexpr Int32 CLONER_MODE_LINEAR = 1;
-
 // The first Spline Wrap deformer among the arrow's children, then its preceding siblings
 // (nearest first), then its following siblings; null when there is none.
 BaseObject* FindWrapDeformer(BaseObject* arrow);

@@ -26,7 +26,7 @@ std::string FormatOutline(const Outline& outline, std::string_view format) {
 
 // The module makes linear splines only; any other type shows as unknown beside its number.
 std::string SplineTypeName(std::int32_t type) {
-  return type == kvhost::kLinearSpline ? "linear" : "unknown";
+  return type == KV_SPLINETYPE_LINEAR ? "linear" : "unknown";
 }
 
 std::string InterpolationName(std::int32_t interpolation) {

@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::int32_t kMsgUpdate = 5;
-
 std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 
 std::string HostErrorText(const std::vector<std::string>& errors) {
@@ -31,7 +29,7 @@ std::string HostErrorText(const std::vector<std::string>& errors) {
 std::size_t UpdatesFromModule(const KvNode* node) {
   std::size_t n = 0;
   for (const kvhost::MessageLogEntry& m : kvhost::MessageLog(node)) {
-    if (m.type == kMsgUpdate && m.sender == kvhost::MessageSender::Module) ++n;
+    if (m.type == KV_MSG_UPDATE && m.sender == kvhost::MessageSender::Module) ++n;
   }
   return n;
 }
@@ -67,10 +65,11 @@ PluginSession::PluginSession(const fs::path& folder) : folder_(folder) {
     for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) console += "\n  " + line.text;
     throw ToolError(kStatusFailed, "module " + Quoted(modulePath) + " did not start" + console);
   }
-  const auto descriptionName = kvhost::RegisteredDescription(kArrowType);
+  const auto descriptionName = kvhost::RegisteredDescription(Okeelvane);
   if (!descriptionName) {
     throw ToolError(kStatusFailed, "module " + Quoted(modulePath) +
-                                       " registered no arrow object (type 1025060)");
+                                       " registered no arrow object (type " +
+                                       std::to_string(Okeelvane) + ")");
   }
   if (!kvhost::LoadResourceFolder(folder / "res", resources_, error)) {
     throw ToolError(kStatusFailed, "cannot read the resources of " + Quoted(folder) + ": " + error);
@@ -90,7 +89,7 @@ PluginSession::~PluginSession() {
 }
 
 KvNode* PluginSession::NewArrow() {
-  KvNode* arrow = kvhost::CreateObjectFromMenu(doc_, kArrowType);
+  KvNode* arrow = kvhost::CreateObjectFromMenu(doc_, Okeelvane);
   if (arrow == nullptr) {
     throw ToolError(kStatusFailed, "the host could not create an arrow object" +
                                        HostErrorText(TakeHostErrors()));
@@ -123,7 +122,7 @@ std::optional<ParameterRef> PluginSession::HostParameter(std::int32_t objectType
 
 ParameterLookup PluginSession::LookupFor(const KvNode* node) const {
   const std::int32_t type = kvhost::ObjectType(node);
-  if (type == kArrowType) {
+  if (type == Okeelvane) {
     return [this](std::string_view name) { return ArrowParameter(name); };
   }
   return [type](std::string_view name) { return HostParameter(type, name); };
@@ -222,13 +221,13 @@ Outline PluginSession::Contour(KvNode* arrow) {
   Outline outline;
   outline.type = kvhost::SplineType(spline);
   outline.points = kvhost::SplinePoints(spline);
-  outline.closed = BoolParameter(spline, kSplineClosed).value_or(false);
-  outline.interpolation = IntParameter(spline, kSplineInterpolation).value_or(0);
-  outline.sub = IntParameter(spline, kSplineSub).value_or(0);
-  outline.angle = FloatParameter(spline, kSplineAngle).value_or(0.0);
-  outline.maximumLength = FloatParameter(spline, kSplineMaximumLength).value_or(0.0);
-  outline.plane = IntParameter(arrow, kPrimPlane).value_or(0);
-  outline.reverse = BoolParameter(arrow, kPrimReverse).value_or(false);
+  outline.closed = BoolParameter(spline, KV_SPLINEOBJECT_CLOSED).value_or(false);
+  outline.interpolation = IntParameter(spline, KV_SPLINEOBJECT_INTERPOLATION).value_or(0);
+  outline.sub = IntParameter(spline, KV_SPLINEOBJECT_SUB).value_or(0);
+  outline.angle = FloatParameter(spline, KV_SPLINEOBJECT_ANGLE).value_or(0.0);
+  outline.maximumLength = FloatParameter(spline, KV_SPLINEOBJECT_MAXIMUMLENGTH).value_or(0.0);
+  outline.plane = IntParameter(arrow, KV_PRIM_PLANE).value_or(0);
+  outline.reverse = BoolParameter(arrow, KV_PRIM_REVERSE).value_or(false);
   kvhost::FreeObject(spline);
   return outline;
 }

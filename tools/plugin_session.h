@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "description/okeelvane.h"
 #include "host.h"
 #include "module.h"
 #include "outline_formats.h"
@@ -20,18 +21,8 @@
 
 namespace kvtool {
 
-constexpr std::int32_t kArrowType = 1025060;
 // The module file in a plug-in folder, as the build names it.
 constexpr const char* kModuleFileName = KEELVANE_MODULE_FILE_NAME;
-
-// The host's spline and primitive parameters that the arrow shows.
-constexpr std::int32_t kSplineInterpolation = 1001;  // SPLINEOBJECT_INTERPOLATION
-constexpr std::int32_t kSplineClosed = 1002;         // SPLINEOBJECT_CLOSED (on splines)
-constexpr std::int32_t kSplineSub = 1003;            // SPLINEOBJECT_SUB
-constexpr std::int32_t kSplineAngle = 1004;          // SPLINEOBJECT_ANGLE
-constexpr std::int32_t kSplineMaximumLength = 1005;  // SPLINEOBJECT_MAXIMUMLENGTH
-constexpr std::int32_t kPrimPlane = 2300;            // PRIM_PLANE
-constexpr std::int32_t kPrimReverse = 2301;          // PRIM_REVERSE
 
 // The plug-in folder to load: option (from --plugin) if given, else the environment
 // variable KEELVANE_PLUGIN, else <bindir>/../plugins/win/keelvane beside the tool.

@@ -21,9 +21,9 @@ constexpr std::int32_t kPresetParameters[] = {
     ARROW_DOUBLE_SHAFT_WIDTH,  ARROW_SHAFT,              ARROW_SHAFT_LENGTH,
     ARROW_SHAFT_WIDTH,         ARROW_TAIL_NOTCH,         ARROW_TAPER_HEAD,
     ARROW_TAPER_TAIL,          ARROW_FLETCHING,          ARROW_FLETCHING_LENGTH,
-    ARROW_FLETCHING_HEIGHT,    ARROW_FLETCHING_SWEEP,    kPrimPlane,
-    kPrimReverse,              kSplineInterpolation,     kSplineSub,
-    kSplineAngle,              kSplineMaximumLength};
+    ARROW_FLETCHING_HEIGHT,    ARROW_FLETCHING_SWEEP,    KV_PRIM_PLANE,
+    KV_PRIM_REVERSE,              KV_SPLINEOBJECT_INTERPOLATION,     KV_SPLINEOBJECT_SUB,
+    KV_SPLINEOBJECT_ANGLE,              KV_SPLINEOBJECT_MAXIMUMLENGTH};
 
 struct SaveOptions {
   std::string output;

@@ -12,12 +12,12 @@ void Expect(bool ok, const char* usage) {
 }
 
 std::int32_t TypeNamed(const std::string& word) {
-  if (word == "extrude") return kvhost::kExtrudeType;
-  if (word == "cloner") return kvhost::kClonerType;
-  if (word == "splinewrap") return kvhost::kSplineWrapType;
-  if (word == "spline") return kvhost::kSplineType;
-  if (word == "null") return kvhost::kNullType;
-  if (word == "arrow") return kArrowType;
+  if (word == "extrude") return KV_TYPE_EXTRUDE;
+  if (word == "cloner") return KV_TYPE_CLONER;
+  if (word == "splinewrap") return KV_TYPE_SPLINE_WRAP;
+  if (word == "spline") return KV_TYPE_SPLINE;
+  if (word == "null") return KV_TYPE_NULL;
+  if (word == "arrow") return Okeelvane;
   if (const auto number = ParseInt32(word)) return *number;
   Wrong("unknown object type '" + word + "' (extrude, cloner, splinewrap, spline, null, or a number)");
 }
@@ -85,7 +85,7 @@ void SceneScript::Set(const Words& words) {
 void SceneScript::Press(const Words& words) {
   Expect(words.size() == 3, "press OBJECT BUTTON");
   KvNode* node = InDocument(words[1]);
-  if (kvhost::ObjectType(node) != kArrowType) {
+  if (kvhost::ObjectType(node) != Okeelvane) {
     Wrong("'" + words[1] + "' is a " + KindOfType(kvhost::ObjectType(node)) +
           " and has no buttons of the arrow");
   }

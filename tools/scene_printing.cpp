@@ -12,18 +12,18 @@ namespace {
 [[noreturn]] void Wrong(const std::string& what) { throw ToolError(kStatusBadInput, what); }
 
 std::string RecordName(std::int32_t type) {
-  if (type == 40) return "CHANGE";
-  if (type == 44) return "NEWOBJ";
+  if (type == KV_UNDOTYPE_CHANGE) return "CHANGE";
+  if (type == KV_UNDOTYPE_NEWOBJ) return "NEWOBJ";
   return std::to_string(type);
 }
 
 std::string MessageName(std::int32_t type) {
   switch (type) {
-    case 5: return "update";
-    case 7: return "change";
-    case 17: return "parameter set";
-    case 18: return "button";
-    case 22: return "menu prepare";
+    case KV_MSG_UPDATE: return "update";
+    case KV_MSG_CHANGE: return "change";
+    case KV_MSG_DESCRIPTION_POSTSETPARAMETER: return "parameter set";
+    case KV_MSG_DESCRIPTION_COMMAND: return "button";
+    case KV_MSG_MENUPREPARE: return "menu prepare";
     default: return "message";
   }
 }
@@ -83,7 +83,7 @@ void SceneScript::PrintObject(std::string_view name) {
     const kvhost::Value value = *kvhost::GetParameter(container, id);
     std::string key = std::to_string(id);
     std::string label = key;
-    if (type == kArrowType) {
+    if (type == Okeelvane) {
       if (const auto p = session_.ArrowParameter(key)) {
         key = p->name;
         label = p->name + " (" + std::to_string(id) + ")";
@@ -102,7 +102,7 @@ void SceneScript::PrintObject(std::string_view name) {
 
 void SceneScript::PrintContour(std::string_view name) {
   KvNode* node = InDocument(name);
-  if (kvhost::ObjectType(node) != kArrowType) {
+  if (kvhost::ObjectType(node) != Okeelvane) {
     Wrong("'" + std::string(name) + "' is a " + KindOfType(kvhost::ObjectType(node)) +
           ", not an arrow: it has no contour");
   }

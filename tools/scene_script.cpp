@@ -64,12 +64,12 @@ std::vector<std::string> SplitSceneLine(std::string_view line) {
 
 std::string KindOfType(std::int32_t type) {
   switch (type) {
-    case kvhost::kExtrudeType: return "extrude";
-    case kvhost::kClonerType: return "cloner";
-    case kvhost::kSplineWrapType: return "splinewrap";
-    case kvhost::kSplineType: return "spline";
-    case kvhost::kNullType: return "null";
-    case kArrowType: return "arrow";
+    case KV_TYPE_EXTRUDE: return "extrude";
+    case KV_TYPE_CLONER: return "cloner";
+    case KV_TYPE_SPLINE_WRAP: return "splinewrap";
+    case KV_TYPE_SPLINE: return "spline";
+    case KV_TYPE_NULL: return "null";
+    case Okeelvane: return "arrow";
     default: return "object";
   }
 }

@@ -35,12 +35,12 @@ TEST_F(Console, LinesKeepEveryField) {
 TEST_F(Console, DialogsAreRecordedAndAnsweredFromTheScript) {
   ScriptDialogAnswers({7});
   KvString* s = NewString("Info");
-  EXPECT_EQ(t->t_C4DOS_Ge->MessageDialog(s, 48), 7);
-  EXPECT_EQ(t->t_C4DOS_Ge->MessageDialog(s, 48), 1);
+  EXPECT_EQ(t->t_C4DOS_Ge->MessageDialog(s, KV_GEMB_ICONEXCLAMATION), 7);
+  EXPECT_EQ(t->t_C4DOS_Ge->MessageDialog(s, KV_GEMB_ICONEXCLAMATION), 1);
   FreeString(s);
   ASSERT_EQ(MessageDialogs().size(), 2u);
   EXPECT_EQ(MessageDialogs()[0].text, "Info");
-  EXPECT_EQ(MessageDialogs()[0].flags, 48);
+  EXPECT_EQ(MessageDialogs()[0].flags, KV_GEMB_ICONEXCLAMATION);
 }
 
 TEST_F(Console, RegistrationRefusesADuplicateAndAShortRecord) {

@@ -28,8 +28,12 @@ bool Init(void*, KvNode* node) {
 }
 bool Message(void*, KvNode*, int32_t type, void* data) {
   g_messages.push_back(type);
-  if (type == 17) g_messages.push_back(static_cast<KvMsgPostSetParameter*>(data)->descid->level[0].id);
-  if (type == 18) g_messages.push_back(static_cast<KvMsgDescriptionCommand*>(data)->id.level[0].id);
+  if (type == KV_MSG_DESCRIPTION_POSTSETPARAMETER) {
+    g_messages.push_back(static_cast<KvMsgPostSetParameter*>(data)->descid->level[0].id);
+  }
+  if (type == KV_MSG_DESCRIPTION_COMMAND) {
+    g_messages.push_back(static_cast<KvMsgDescriptionCommand*>(data)->id.level[0].id);
+  }
   return true;
 }
 bool Enabling(void*, KvNode*, const KvDescId* id, const void*, int32_t, const KvContainer*) {
@@ -39,7 +43,7 @@ KvNode* Contour(void*, KvNode* op, KvDocument*, double, void*) {
   const int32_t n = g_tables->t_C4DOS_Bc->GetInt32(*g_tables->t_C4DOS_Bl->GetDataInstance(op), 10000, 0);
   KvNode* spline = g_tables->t_C4DOS_Bo->AllocSpline(n, 0);
   if (spline == nullptr) return nullptr;
-  KvNode* tag = g_tables->t_C4DOS_Tg->GetTag(spline, 5600, 0);
+  KvNode* tag = g_tables->t_C4DOS_Tg->GetTag(spline, KV_TAG_POINT, 0);
   auto* p = static_cast<double*>(g_tables->t_C4DOS_Tg->GetDataAddressW(tag));
   for (int32_t i = 0; p != nullptr && i < n; ++i) p[3 * i] = i;
   return spline;
@@ -47,12 +51,12 @@ KvNode* Contour(void*, KvNode* op, KvDocument*, double, void*) {
 
 int32_t InProcessMain(int32_t action, intptr_t first, void*, void* third) {
   switch (action) {
-    case 1:
+    case KV_ACTION_INIT_SYSTEM:
       g_tables = reinterpret_cast<const KvHostTables*>(first);
-      return third != nullptr ? 1 : -3;
-    case 2: {
+      return third != nullptr ? KV_RESULT_OK : KV_RESULT_REFUSED;
+    case KV_ACTION_START: {
       KvObjectPluginRecord r{};
-      r.info = 132;
+      r.info = KV_OBJECT_GENERATOR | KV_OBJECT_ISSPLINE;
       r.Allocator = Allocate;
       r.Destructor = Destroy;
       r.Init = Init;
@@ -60,17 +64,17 @@ int32_t InProcessMain(int32_t action, intptr_t first, void*, void* third) {
       r.GetDEnabling = Enabling;
       r.GetContour = Contour;
       KvString* name = g_tables->t_C4DOS_St->Alloc("Probe", -1);
-      const bool ok = g_tables->t_C4DOS_Pl->RegisterObjectPlugin(5, kPluginId, name, &r,
-                                                                 sizeof(r));
+      const bool ok = g_tables->t_C4DOS_Pl->RegisterObjectPlugin(KV_PLUGINTYPE_OBJECT, kPluginId, name,
+                                                                 &r, sizeof(r));
       g_tables->t_C4DOS_St->Free(name);
-      return ok ? 1 : 0;
+      return ok ? KV_RESULT_OK : KV_RESULT_FAILED;
     }
-    case 3:
-      return 1;
-    case 6:
-      return first == 1 ? 1 : -1;
+    case KV_ACTION_END:
+      return KV_RESULT_OK;
+    case KV_ACTION_MESSAGE:
+      return first == KV_PLUGINMESSAGE_LOAD_RESOURCES ? KV_RESULT_OK : KV_RESULT_UNHANDLED;
     default:
-      return -1;
+      return KV_RESULT_UNHANDLED;
   }
 }
 
@@ -99,7 +103,7 @@ TEST_F(Modules, InProcessStartRegistersAndUnloadReleases) {
   const PluginEntry* p = FindPlugin(kPluginId);
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->name, "Probe");
-  EXPECT_EQ(p->record.info, 132);
+  EXPECT_EQ(p->record.info, KV_OBJECT_GENERATOR | KV_OBJECT_ISSPLINE);
   EXPECT_FALSE(p->icon.has_value());
   EXPECT_EQ(LiveAllocations(), 0) << "host path and the module's name string released";
 
@@ -190,8 +194,8 @@ TEST_F(Modules, RawCallsAndANullSubTable) {
   EXPECT_EQ(g_tables->t_C4DOS_Bc, nullptr);
   EXPECT_EQ(module->Initialise(), 1);
   EXPECT_NE(g_tables->t_C4DOS_Bc, nullptr) << "only for one call";
-  EXPECT_EQ(module->Call(4, 0, nullptr, nullptr), -1);
-  EXPECT_EQ(module->Calls().back().action, 4);
+  EXPECT_EQ(module->Call(KV_ACTION_PROBE, 0, nullptr, nullptr), KV_RESULT_UNHANDLED);
+  EXPECT_EQ(module->Calls().back().action, KV_ACTION_PROBE);
   EXPECT_EQ(SubTableIndex("FL"), 36);
   EXPECT_EQ(SubTableIndex("Ge"), 0);
   EXPECT_EQ(SubTableIndex("nope"), -1);

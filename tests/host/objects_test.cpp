@@ -16,9 +16,9 @@ class Objects : public ::testing::Test {
 
 TEST_F(Objects, TreeNavigationAndInsertion) {
   KvDocument* doc = NewDocument();
-  KvNode* a = t->t_C4DOS_Bo->Alloc(5140);
-  KvNode* b = t->t_C4DOS_Bo->Alloc(5116);
-  KvNode* c = t->t_C4DOS_Bo->Alloc(1018544);
+  KvNode* a = t->t_C4DOS_Bo->Alloc(KV_TYPE_NULL);
+  KvNode* b = t->t_C4DOS_Bo->Alloc(KV_TYPE_EXTRUDE);
+  KvNode* c = t->t_C4DOS_Bo->Alloc(KV_TYPE_CLONER);
   t->t_C4DOS_Bd->InsertObject(doc, a, nullptr, nullptr);
   t->t_C4DOS_Bl->InsertUnder(b, a);
   t->t_C4DOS_Bl->InsertUnder(c, a);
@@ -40,25 +40,25 @@ TEST_F(Objects, TreeNavigationAndInsertion) {
 }
 
 TEST_F(Objects, ContainerSlotIsStableAndStartsEmpty) {
-  KvNode* n = t->t_C4DOS_Bo->Alloc(5116);
+  KvNode* n = t->t_C4DOS_Bo->Alloc(KV_TYPE_EXTRUDE);
   KvContainer* const* slot = t->t_C4DOS_Bl->GetDataInstance(n);
   ASSERT_NE(*slot, nullptr);
   EXPECT_TRUE(ParameterIds(*slot).empty());
-  t->t_C4DOS_Bc->SetVector(*slot, 1002, KvVector{0, 0, 100});
+  t->t_C4DOS_Bc->SetVector(*slot, KV_EXTRUDEOBJECT_MOVE, KvVector{0, 0, 100});
   EXPECT_EQ(t->t_C4DOS_Bl->GetDataInstance(n), slot);
-  EXPECT_EQ(std::get<KvVector>(*GetParameter(Container(n), 1002)).z, 100.0);
-  EXPECT_EQ(HostParameterTypes(5116).size(), 6u);
+  EXPECT_EQ(std::get<KvVector>(*GetParameter(Container(n), KV_EXTRUDEOBJECT_MOVE)).z, 100.0);
+  EXPECT_EQ(HostParameterTypes(KV_TYPE_EXTRUDE).size(), 6u);
   FreeObject(n);
 }
 
 TEST_F(Objects, SplinePointsLiveInThePointTag) {
   KvNode* s = t->t_C4DOS_Bo->AllocSpline(3, 4);
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(t->t_C4DOS_Bl->GetType(s), 5101);
+  EXPECT_EQ(t->t_C4DOS_Bl->GetType(s), KV_TYPE_SPLINE);
   EXPECT_EQ(SplineType(s), 4) << "the spline type given is kept";
-  KvNode* tag = t->t_C4DOS_Tg->GetTag(s, 5600, 0);
+  KvNode* tag = t->t_C4DOS_Tg->GetTag(s, KV_TAG_POINT, 0);
   ASSERT_NE(tag, nullptr);
-  EXPECT_EQ(t->t_C4DOS_Tg->GetTag(s, 5600, 1), nullptr);
+  EXPECT_EQ(t->t_C4DOS_Tg->GetTag(s, KV_TAG_POINT, 1), nullptr);
   EXPECT_EQ(t->t_C4DOS_Tg->GetDataCount(tag), 3);
   auto* p = static_cast<double*>(t->t_C4DOS_Tg->GetDataAddressW(tag));
   p[3] = 1;
@@ -69,33 +69,33 @@ TEST_F(Objects, SplinePointsLiveInThePointTag) {
   EXPECT_EQ(LiveAllocations(), 0);
 
   FailNextSplineStorage();
-  s = t->t_C4DOS_Bo->AllocSpline(3, 0);
-  tag = t->t_C4DOS_Tg->GetTag(s, 5600, 0);
+  s = t->t_C4DOS_Bo->AllocSpline(3, KV_SPLINETYPE_LINEAR);
+  tag = t->t_C4DOS_Tg->GetTag(s, KV_TAG_POINT, 0);
   EXPECT_EQ(t->t_C4DOS_Tg->GetDataAddressW(tag), nullptr);
   EXPECT_EQ(t->t_C4DOS_Tg->GetDataCount(tag), 0);
   FreeObject(s);
 }
 
 TEST_F(Objects, MessagesAreLoggedPerObjectInOrder) {
-  KvNode* a = AllocObject(5116);
-  KvNode* b = AllocObject(1019221);
-  EXPECT_TRUE(t->t_C4DOS_Bl->Message(a, 5, nullptr));
-  t->t_C4DOS_Bl->Message(b, 7, nullptr);
-  SendMessage(a, 17, nullptr);
+  KvNode* a = AllocObject(KV_TYPE_EXTRUDE);
+  KvNode* b = AllocObject(KV_TYPE_SPLINE_WRAP);
+  EXPECT_TRUE(t->t_C4DOS_Bl->Message(a, KV_MSG_UPDATE, nullptr));
+  t->t_C4DOS_Bl->Message(b, KV_MSG_CHANGE, nullptr);
+  SendMessage(a, KV_MSG_DESCRIPTION_POSTSETPARAMETER, nullptr);
   ASSERT_EQ(MessageLog(a).size(), 2u);
-  EXPECT_EQ(MessageLog(a)[0].type, 5);
+  EXPECT_EQ(MessageLog(a)[0].type, KV_MSG_UPDATE);
   EXPECT_EQ(MessageLog(a)[0].sender, MessageSender::Module);
-  EXPECT_EQ(MessageLog(a)[1].type, 17);
+  EXPECT_EQ(MessageLog(a)[1].type, KV_MSG_DESCRIPTION_POSTSETPARAMETER);
   EXPECT_EQ(MessageLog(a)[1].sender, MessageSender::Host);
   ASSERT_EQ(MessageLog(b).size(), 1u);
-  EXPECT_EQ(MessageLog(b)[0].type, 7);
+  EXPECT_EQ(MessageLog(b)[0].type, KV_MSG_CHANGE);
   FreeObject(a);
   FreeObject(b);
 }
 
 TEST_F(Objects, FreeingAnObjectInATreeIsAHostError) {
   KvDocument* doc = NewDocument();
-  KvNode* a = AllocObject(5140);
+  KvNode* a = AllocObject(KV_TYPE_NULL);
   t->t_C4DOS_Bd->InsertObject(doc, a, nullptr, nullptr);
   t->t_C4DOS_Bo->Free(a);
   EXPECT_EQ(HostErrors().size(), 1u);

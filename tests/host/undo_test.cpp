@@ -7,8 +7,6 @@ namespace {
 
 using namespace kvhost;
 
-constexpr std::int32_t kChange = 40;
-constexpr std::int32_t kNewObject = 44;
 
 // The whole document as a comparable value: the tree outline and every container.
 std::string Snapshot(KvDocument* doc) {
@@ -34,7 +32,7 @@ class UndoHistoryTest : public ::testing::Test {
     ResetHost();
     doc = NewDocument();
     for (int i = 0; i < 4; ++i) {
-      KvNode* n = AllocObject(5140);
+      KvNode* n = AllocObject(KV_TYPE_NULL);
       bd->InsertObject(doc, n, nullptr, i == 0 ? nullptr : objs.back());
       bc->SetInt32(Container(n), 1, i);
       objs.push_back(n);
@@ -44,9 +42,9 @@ class UndoHistoryTest : public ::testing::Test {
 
   // The module's MoveUnder: record, detach, record again, insert first under parent.
   void MoveUnder(KvNode* n, KvNode* parent) {
-    bd->AddUndo(doc, kChange, n);
+    bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, n);
     bl->Remove(n);
-    bd->AddUndo(doc, kChange, n);
+    bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, n);
     bl->InsertUnder(n, parent);
   }
 
@@ -63,7 +61,7 @@ TEST_F(UndoHistoryTest, NestedMovesInOneGroupUndoAndRedoExactly) {
   MoveUnder(objs[1], objs[0]);
   bd->StartUndo(doc);  // nested: the same step
   MoveUnder(objs[2], objs[1]);
-  bd->AddUndo(doc, kChange, objs[3]);
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, objs[3]);
   bc->SetInt32(Container(objs[3]), 1, 33);
   MoveUnder(objs[3], objs[0]);  // objs[3] now first under objs[0], before objs[1]
   bd->EndUndo(doc);
@@ -99,10 +97,10 @@ TEST_F(UndoHistoryTest, PredecessorMovedEarlierInTheSameGroup) {
 TEST_F(UndoHistoryTest, NewObjectIsRemovedByUndoAndComesBackByRedo) {
   const std::string before = Snapshot(doc);
   bd->StartUndo(doc);
-  KvNode* extrude = AllocObject(5116);
+  KvNode* extrude = AllocObject(KV_TYPE_EXTRUDE);
   bd->InsertObject(doc, extrude, nullptr, nullptr);
-  bd->AddUndo(doc, kNewObject, extrude);
-  bc->SetInt32(Container(extrude), 2000, 3);  // caps of a new object: no change record
+  bd->AddUndo(doc, KV_UNDOTYPE_NEWOBJ, extrude);
+  bc->SetInt32(Container(extrude), KV_EXTRUDEOBJECT_CAPSTART, 3);  // caps of a new object: no change record
   MoveUnder(objs[2], extrude);
   bd->EndUndo(doc);
   const std::string after = Snapshot(doc);
@@ -118,7 +116,7 @@ TEST_F(UndoHistoryTest, NewObjectIsRemovedByUndoAndComesBackByRedo) {
 
   // A new step after an undo discards the redo step and frees the undone object.
   ASSERT_TRUE(Undo(doc));
-  bd->AddUndo(doc, kChange, objs[0]);
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, objs[0]);
   EXPECT_EQ(LiveAllocations(AllocKind::Object), objects - 1);
   EXPECT_TRUE(RedoHistory(doc).empty());
 }
@@ -133,19 +131,19 @@ TEST_F(UndoHistoryTest, NewObjectsWithMovesIntoThemRestoreExactly) {
   MoveObject(doc, arrow, parent, Position::Last);
   const std::string before = Snapshot(doc);
   bd->StartUndo(doc);
-  KvNode* extrude = AllocObject(5116);
+  KvNode* extrude = AllocObject(KV_TYPE_EXTRUDE);
   bd->InsertObject(doc, extrude, nullptr, nullptr);
-  bd->AddUndo(doc, kNewObject, extrude);
+  bd->AddUndo(doc, KV_UNDOTYPE_NEWOBJ, extrude);
   MoveUnder(arrow, extrude);
-  bd->AddUndo(doc, kChange, wrap);
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, wrap);
   bl->Remove(wrap);
-  bd->AddUndo(doc, kChange, wrap);
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, wrap);
   bl->InsertUnderLast(wrap, extrude);
   MoveUnder(extrude, parent);
-  KvNode* cloner = AllocObject(1018544);
+  KvNode* cloner = AllocObject(KV_TYPE_CLONER);
   bd->InsertObject(doc, cloner, nullptr, nullptr);
-  bd->AddUndo(doc, kNewObject, cloner);
-  bc->SetInt32(Container(cloner), 2010, 1);
+  bd->AddUndo(doc, KV_UNDOTYPE_NEWOBJ, cloner);
+  bc->SetInt32(Container(cloner), KV_CLONER_MODE, 1);
   MoveUnder(extrude, cloner);
   bd->EndUndo(doc);
   const std::string after = Snapshot(doc);
@@ -160,15 +158,15 @@ TEST_F(UndoHistoryTest, NewObjectsWithMovesIntoThemRestoreExactly) {
 }
 
 TEST_F(UndoHistoryTest, MenuCreationIsOneStepAndSetParameterIsAnother) {
-  KvNode* n = CreateObjectFromMenu(doc, 5140);
+  KvNode* n = CreateObjectFromMenu(doc, KV_TYPE_NULL);
   ASSERT_NE(n, nullptr);
   EXPECT_EQ(TopObjects(doc).front(), n);
   SetParameter(doc, n, 7, std::int32_t{5});
   const auto history = UndoHistory(doc);
   ASSERT_EQ(history.size(), 2u);
   ASSERT_EQ(history[0].records.size(), 1u);
-  EXPECT_EQ(history[0].records[0].type, kNewObject);
-  EXPECT_EQ(history[1].records[0].type, kChange);
+  EXPECT_EQ(history[0].records[0].type, KV_UNDOTYPE_NEWOBJ);
+  EXPECT_EQ(history[1].records[0].type, KV_UNDOTYPE_CHANGE);
   EXPECT_EQ(history[1].records[0].node, n);
   ASSERT_TRUE(Undo(doc));
   EXPECT_EQ(bc->GetType(Container(n), 7), KV_VALUE_NONE);
@@ -197,9 +195,9 @@ TEST_F(UndoHistoryTest, UnbalancedAndOpenGroupsAreVisible) {
   bd->EndUndo(doc);
   EXPECT_FALSE(bd->EndUndo(doc));
   EXPECT_EQ(UnbalancedEndUndos(doc), 1);
-  bd->AddUndo(doc, kChange, objs[0]);  // outside any group: a step of its own
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, objs[0]);  // outside any group: a step of its own
   bd->StartUndo(doc);
-  bd->AddUndo(doc, kChange, objs[1]);
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, objs[1]);
   const auto history = UndoHistory(doc);
   ASSERT_EQ(history.size(), 2u);
   EXPECT_TRUE(history[0].implicit);
@@ -224,9 +222,9 @@ TEST_F(UndoHistoryTest, EmptyGroupLeavesNoStepAndKeepsRedo) {
 }
 
 TEST_F(UndoHistoryTest, FreedObjectsDropOutOfTheHistory) {
-  KvNode* loose = AllocObject(5140);
+  KvNode* loose = AllocObject(KV_TYPE_NULL);
   bd->InsertObject(doc, loose, nullptr, nullptr);
-  bd->AddUndo(doc, kChange, loose);
+  bd->AddUndo(doc, KV_UNDOTYPE_CHANGE, loose);
   bl->Remove(loose);
   FreeObject(loose);
   ASSERT_EQ(UndoHistory(doc).size(), 1u);

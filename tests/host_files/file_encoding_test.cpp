@@ -10,7 +10,6 @@ using namespace kvhost;
 using kvtest::Bytes;
 using kvtest::FileServicesTest;
 
-constexpr std::int32_t kRead = 1, kWrite = 2, kIgnoreOpen = 2, kBigEndian = 1, kLittleEndian = 2;
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(_WIN32)
 #include <sys/resource.h>
@@ -27,9 +26,9 @@ int ReadHugeLengthUnderLimit(const KvFileTable* bf, const std::string& path) {
   KvFilename* fn = FilenameTable()->Alloc();
   fn->path = path;
   KvString* s = nullptr;
-  bool opened = bf->Open(file, fn, kRead, kIgnoreOpen, kBigEndian, 0, 0);
+  bool opened = bf->Open(file, fn, KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0);
   bool read = bf->ReadString(file, &s);
-  return opened && !read && bf->GetError(file) == kFileErrorFileEnd ? 0 : 1;
+  return opened && !read && bf->GetError(file) == KV_FILEERROR_FILEEND ? 0 : 1;
 }
 #endif
 
@@ -39,9 +38,9 @@ class FileEncoding : public FileServicesTest {
 
   // Writes with fill into a fresh big-endian (or little-endian) file; its bytes.
   template <typename Fill>
-  Bytes Written(Fill fill, std::int32_t order = kBigEndian) {
+  Bytes Written(Fill fill, std::int32_t order = KV_BYTEORDER_MOTOROLA) {
     KvFile* f = bf->Alloc();
-    EXPECT_TRUE(bf->Open(f, InDir("out.bin"), kWrite, kIgnoreOpen, order, 0, 0));
+    EXPECT_TRUE(bf->Open(f, InDir("out.bin"), KV_FILEOPEN_WRITE, KV_FILEDIALOG_IGNOREOPEN, order, 0, 0));
     fill(f);
     EXPECT_TRUE(bf->Close(f));
     bf->Free(f);
@@ -52,7 +51,7 @@ class FileEncoding : public FileServicesTest {
   KvFile* Reading(const Bytes& bytes) {
     kvtest::WriteAll(dir / "in.bin", bytes);
     KvFile* f = bf->Alloc();
-    EXPECT_TRUE(bf->Open(f, InDir("in.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+    EXPECT_TRUE(bf->Open(f, InDir("in.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
     return f;
   }
 
@@ -78,7 +77,7 @@ TEST_F(FileEncoding, NumbersAndBoolsAreBigEndian) {
 }
 
 TEST_F(FileEncoding, LittleEndianReversesTheBytes) {
-  Bytes bytes = Written([&](KvFile* f) { bf->WriteInt32(f, -2); bf->WriteFloat32(f, 100.0f); }, kLittleEndian);
+  Bytes bytes = Written([&](KvFile* f) { bf->WriteInt32(f, -2); bf->WriteFloat32(f, 100.0f); }, KV_BYTEORDER_INTEL);
   EXPECT_EQ(bytes, (Bytes{0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xC8, 0x42}));
 }
 
@@ -101,7 +100,7 @@ TEST_F(FileEncoding, StringWithoutUtf8FormIsNotWritten) {
   Bytes bytes = Written([&](KvFile* f) {
     KvString* broken = NewString("ab\xFF");
     EXPECT_FALSE(bf->WriteString(f, broken));
-    EXPECT_EQ(bf->GetError(f), kFileErrorOutOfMemory);
+    EXPECT_EQ(bf->GetError(f), KV_FILEERROR_OUTOFMEMORY);
     FreeString(broken);
   });
   EXPECT_TRUE(bytes.empty()) << "nothing is written for that string";
@@ -115,7 +114,7 @@ TEST_F(FileEncoding, WhatIsWrittenReadsBack) {
     WriteText(f, "Pfeil \xE2\x86\x92");
   });
   KvFile* f = bf->Alloc();
-  ASSERT_TRUE(bf->Open(f, InDir("out.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(f, InDir("out.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_EQ(bf->GetLength(f), 4 + 4 + 1 + 4 + 10);
   std::int32_t i = 0;
   float x = 0;
@@ -158,7 +157,7 @@ TEST_F(FileEncoding, EmptyStringsReadAsNull) {
   EXPECT_TRUE(bf->ReadString(f, &s));
   EXPECT_EQ(StringText(s), "ab") << "the last byte is skipped whatever its value";
   FreeString(s);
-  EXPECT_EQ(bf->GetError(f), kFileOk);
+  EXPECT_EQ(bf->GetError(f), KV_FILEERROR_NONE);
   bf->Free(f);
 }
 
@@ -167,7 +166,7 @@ TEST_F(FileEncoding, NegativeLengthFailsOutOfMemory) {
   KvString* s = nullptr;
   EXPECT_FALSE(bf->ReadString(f, &s));
   EXPECT_EQ(s, nullptr);
-  EXPECT_EQ(bf->GetError(f), kFileErrorOutOfMemory);
+  EXPECT_EQ(bf->GetError(f), KV_FILEERROR_OUTOFMEMORY);
   ASSERT_EQ(HostErrors().size(), 1u) << "a failed read is reported even with IGNOREOPEN";
   EXPECT_NE(HostErrors()[0].find("in.bin"), std::string::npos) << HostErrors()[0];
   bf->Free(f);
@@ -191,7 +190,7 @@ TEST_F(FileEncoding, InvalidUtf8AndShortDataFail) {
   KvFile* f = Reading({0x42, 0xC8});
   float x = 0;
   EXPECT_FALSE(bf->ReadFloat32(f, &x)) << "a float cut short";
-  EXPECT_EQ(bf->GetError(f), kFileErrorFileEnd);
+  EXPECT_EQ(bf->GetError(f), KV_FILEERROR_FILEEND);
   bf->Free(f);
 }
 
@@ -203,7 +202,7 @@ TEST_F(FileEncoding, HugeLengthFailsAtOnceWithoutReserving) {
   const std::int64_t strings = LiveAllocations(AllocKind::String);
   KvString* s = nullptr;
   EXPECT_FALSE(bf->ReadString(f, &s));
-  EXPECT_EQ(bf->GetError(f), kFileErrorFileEnd);
+  EXPECT_EQ(bf->GetError(f), KV_FILEERROR_FILEEND);
   EXPECT_EQ(LargestStringReservation(), 0);
   EXPECT_EQ(LiveAllocations(AllocKind::String), strings);
   EXPECT_EQ(bf->GetPosition(f), 4) << "nothing past the length is consumed";

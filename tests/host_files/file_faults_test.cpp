@@ -7,7 +7,6 @@ namespace {
 using namespace kvhost;
 using kvtest::FileServicesTest;
 
-constexpr std::int32_t kRead = 1, kWrite = 2, kReportOpen = 0, kIgnoreOpen = 2, kBigEndian = 1;
 
 class FileFaults : public FileServicesTest {
  protected:
@@ -27,25 +26,25 @@ class FileFaults : public FileServicesTest {
 };
 
 TEST_F(FileFaults, FailedOpenIsReportedUnlessIgnored) {
-  EXPECT_FALSE(bf->Open(file, InDir("missing.kvp"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  EXPECT_FALSE(bf->Open(file, InDir("missing.kvp"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_TRUE(HostErrors().empty()) << "IGNOREOPEN keeps a failed open silent";
-  EXPECT_EQ(bf->GetError(file), kFileErrorOpen);
+  EXPECT_EQ(bf->GetError(file), KV_FILEERROR_OPEN);
   EXPECT_EQ(bf->GetLength(file), -1);
   EXPECT_EQ(bf->GetPosition(file), -1);
 
-  EXPECT_FALSE(bf->Open(file, InDir("missing.kvp"), kRead, kReportOpen, kBigEndian, 0, 0));
+  EXPECT_FALSE(bf->Open(file, InDir("missing.kvp"), KV_FILEOPEN_READ, KV_FILEDIALOG_NONE, KV_BYTEORDER_MOTOROLA, 0, 0));
   ASSERT_EQ(HostErrors().size(), 1u);
   EXPECT_NE(HostErrors()[0].find("missing.kvp"), std::string::npos) << HostErrors()[0];
 
-  EXPECT_FALSE(bf->Open(file, InDir(""), kRead, kIgnoreOpen, kBigEndian, 0, 0)) << "a folder";
-  EXPECT_FALSE(bf->Open(file, InDir("no/such/folder/x.kvp"), kWrite, kIgnoreOpen, kBigEndian, 0, 0));
-  EXPECT_FALSE(bf->Open(file, InDir("data.bin"), 3, kIgnoreOpen, kBigEndian, 0, 0)) << "no mode 3";
-  EXPECT_FALSE(bf->Open(file, nullptr, kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  EXPECT_FALSE(bf->Open(file, InDir(""), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0)) << "a folder";
+  EXPECT_FALSE(bf->Open(file, InDir("no/such/folder/x.kvp"), KV_FILEOPEN_WRITE, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
+  EXPECT_FALSE(bf->Open(file, InDir("data.bin"), 3, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0)) << "no mode 3";
+  EXPECT_FALSE(bf->Open(file, nullptr, KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_EQ(HostErrors().size(), 1u);
 }
 
 TEST_F(FileFaults, WriteCreatesAndTruncates) {
-  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), kWrite, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_WRITE, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_EQ(bf->GetLength(file), 0);
   EXPECT_TRUE(bf->WriteBool(file, true));
   EXPECT_EQ(bf->GetLength(file), 1);
@@ -54,27 +53,27 @@ TEST_F(FileFaults, WriteCreatesAndTruncates) {
 }
 
 TEST_F(FileFaults, FirstFailureSetsTheErrorAndIsReportedOnce) {
-  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   std::int32_t v = 0;
   EXPECT_TRUE(bf->ReadInt32(file, &v));
   EXPECT_TRUE(bf->ReadInt32(file, &v));
   EXPECT_EQ(v, 2);
   EXPECT_FALSE(bf->ReadInt32(file, &v)) << "one byte left";
-  EXPECT_EQ(bf->GetError(file), kFileErrorFileEnd);
+  EXPECT_EQ(bf->GetError(file), KV_FILEERROR_FILEEND);
   bool b = false;
   EXPECT_FALSE(bf->ReadBool(file, &b)) << "a file in error reads nothing more";
   ASSERT_EQ(HostErrors().size(), 1u);
   EXPECT_NE(HostErrors()[0].find("data.bin"), std::string::npos) << HostErrors()[0];
 
-  bf->SetError(file, kFileOk);
+  bf->SetError(file, KV_FILEERROR_NONE);
   EXPECT_TRUE(bf->ReadBool(file, &b)) << "clearing the error lets reads go on";
   EXPECT_TRUE(b);
 }
 
 TEST_F(FileFaults, WrongDirectionIsAFailedOperation) {
-  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_FALSE(bf->WriteInt32(file, 1));
-  EXPECT_EQ(bf->GetError(file), kFileErrorInvalid);
+  EXPECT_EQ(bf->GetError(file), KV_FILEERROR_INVALID);
   KvFile* closed = bf->Alloc();
   std::int32_t v = 0;
   EXPECT_FALSE(bf->ReadInt32(closed, &v)) << "never opened";
@@ -84,31 +83,31 @@ TEST_F(FileFaults, WrongDirectionIsAFailedOperation) {
 
 TEST_F(FileFaults, InjectedOpenFailure) {
   FailNextOpen();
-  EXPECT_FALSE(bf->Open(file, InDir("data.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  EXPECT_FALSE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_TRUE(HostErrors().empty());
-  EXPECT_TRUE(bf->Open(file, InDir("data.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0)) << "only the next one";
+  EXPECT_TRUE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0)) << "only the next one";
 }
 
 TEST_F(FileFaults, InjectedReadFailureCountsTypedReads) {
-  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   FailNextRead(2);
   std::int32_t v = 0;
   EXPECT_TRUE(bf->ReadInt32(file, &v));
   EXPECT_FALSE(bf->ReadInt32(file, &v));
-  EXPECT_EQ(bf->GetError(file), kFileErrorRead);
+  EXPECT_EQ(bf->GetError(file), KV_FILEERROR_READ);
   EXPECT_EQ(HostErrors().size(), 1u);
-  bf->SetError(file, kFileOk);
+  bf->SetError(file, KV_FILEERROR_NONE);
   EXPECT_TRUE(bf->ReadInt32(file, &v)) << "the power fires once";
 }
 
 TEST_F(FileFaults, InjectedWriteFailureLeavesTheFileShort) {
-  ASSERT_TRUE(bf->Open(file, InDir("out.bin"), kWrite, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(file, InDir("out.bin"), KV_FILEOPEN_WRITE, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   FailNextWrite(2);
   KvString* s = NewString("x");
   EXPECT_TRUE(bf->WriteInt32(file, 7));
   EXPECT_FALSE(bf->WriteString(file, s));
   EXPECT_FALSE(bf->WriteBool(file, true)) << "a file in error writes nothing more";
-  EXPECT_EQ(bf->GetError(file), kFileErrorWrite);
+  EXPECT_EQ(bf->GetError(file), KV_FILEERROR_WRITE);
   EXPECT_TRUE(bf->Close(file));
   FreeString(s);
   EXPECT_EQ(kvtest::ReadAll(dir / "out.bin").size(), 4u);
@@ -118,7 +117,7 @@ TEST_F(FileFaults, InjectedWriteFailureLeavesTheFileShort) {
 TEST_F(FileFaults, FileObjectsAreAccountedAndCanFail) {
   const std::int64_t before = LiveAllocations(AllocKind::File);
   KvFile* f = bf->Alloc();
-  ASSERT_TRUE(bf->Open(f, InDir("data.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(f, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   EXPECT_EQ(LiveAllocations(AllocKind::File), before + 1);
   bf->Free(f);  // closes it too
   EXPECT_EQ(LiveAllocations(AllocKind::File), before);
@@ -129,12 +128,12 @@ TEST_F(FileFaults, FileObjectsAreAccountedAndCanFail) {
 
 TEST_F(FileFaults, StringAllocationFailureFailsTheRead) {
   kvtest::WriteAll(dir / "s.bin", {0, 0, 0, 2, 'a', 0});
-  ASSERT_TRUE(bf->Open(file, InDir("s.bin"), kRead, kIgnoreOpen, kBigEndian, 0, 0));
+  ASSERT_TRUE(bf->Open(file, InDir("s.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   FailNextAllocation(AllocKind::String);
   KvString* s = nullptr;
   EXPECT_FALSE(bf->ReadString(file, &s));
   EXPECT_EQ(s, nullptr);
-  EXPECT_EQ(bf->GetError(file), kFileErrorOutOfMemory);
+  EXPECT_EQ(bf->GetError(file), KV_FILEERROR_OUTOFMEMORY);
 }
 
 }  // namespace

@@ -148,14 +148,14 @@ TEST_F(ProjectResources, UnitsRangesAndCycles) {
   const DescParameter* count = FindParameter(*desc, ARROW_CLONE_COUNT);
   EXPECT_EQ(count->min, 1.0);
   EXPECT_EQ(count->max, 10000.0);
-  const DescParameter* interpolation = FindParameter(*desc, 1001);
+  const DescParameter* interpolation = FindParameter(*desc, KV_SPLINEOBJECT_INTERPOLATION);
   ASSERT_EQ(interpolation->cycle.size(), 5u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(interpolation->cycle[static_cast<std::size_t>(i)].value, i);
   EXPECT_EQ(interpolation->cycle[3].label, "Adaptive");
-  const DescParameter* plane = FindParameter(*desc, 2300);
+  const DescParameter* plane = FindParameter(*desc, KV_PRIM_PLANE);
   ASSERT_EQ(plane->cycle.size(), 3u);
   EXPECT_EQ(plane->cycle[1].label, "ZY");
-  EXPECT_EQ(FindParameter(*desc, ARROW_CLONE_SPLINE)->accept, std::vector<std::int32_t>{5155});
+  EXPECT_EQ(FindParameter(*desc, ARROW_CLONE_SPLINE)->accept, std::vector<std::int32_t>{KV_TYPE_BASE});
   const DescParameter* shaft = FindParameter(*desc, ARROW_SHAFT);
   ASSERT_NE(FindGroup(*desc, shaft->group), nullptr);
   EXPECT_EQ(FindGroup(*desc, shaft->group)->parent, "ID_OBJECTPROPERTIES");

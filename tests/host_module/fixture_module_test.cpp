@@ -66,8 +66,8 @@ TEST_F(FixtureModule, ButtonInsertsAnObjectAsOneUndoStep) {
   const auto history = kvhost::UndoHistory(doc);
   ASSERT_EQ(history.size(), stepsBefore + 1);
   ASSERT_EQ(history.back().records.size(), 2u);
-  EXPECT_EQ(history.back().records[0].type, 44);
-  EXPECT_EQ(history.back().records[1].type, 40);
+  EXPECT_EQ(history.back().records[0].type, KV_UNDOTYPE_NEWOBJ);
+  EXPECT_EQ(history.back().records[1].type, KV_UNDOTYPE_CHANGE);
   EXPECT_EQ(kvhost::TopObjects(doc).size(), 2u);
   EXPECT_EQ(std::get<std::int32_t>(*kvhost::GetParameter(kvhost::Container(op), kCount)), 43);
 

@@ -37,8 +37,8 @@ TEST_P(ArrowObject, NewObjectHoldsEveryDefault) {
                 {ARROW_DOUBLE_SHAFT_WIDTH, d.doubleShaftWidth},
                 {ARROW_BEVEL_SIZE, d.bevelSize},
                 {ARROW_CLONE_SPLINE_VALUE, 0},
-                {1004, h.angle},
-                {1005, h.maximumLength}};
+                {KV_SPLINEOBJECT_ANGLE, h.angle},
+                {KV_SPLINEOBJECT_MAXIMUMLENGTH, h.maximumLength}};
   for (const auto& f : floats) EXPECT_EQ(Float(arrow, f.id), f.value) << f.id;
 
   const struct {
@@ -54,13 +54,13 @@ TEST_P(ArrowObject, NewObjectHoldsEveryDefault) {
                {ARROW_CLONE_PLANE_ZY, true},
                {ARROW_WRAP_SWITCH, true},
                {ARROW_WRAP_NATURAL_INTERPOLATION, true},
-               {2301, h.reverse}};
+               {KV_PRIM_REVERSE, h.reverse}};
   for (const auto& b : bools) EXPECT_EQ(Bool(arrow, b.id), b.value) << b.id;
 
   EXPECT_EQ(Int(arrow, ARROW_CLONE_COUNT), 3);
-  EXPECT_EQ(Int(arrow, 1001), h.interpolation);
-  EXPECT_EQ(Int(arrow, 1003), h.subdivision);
-  EXPECT_EQ(Int(arrow, 2300), h.plane);
+  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), h.interpolation);
+  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_SUB), h.subdivision);
+  EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), h.plane);
   EXPECT_EQ(Text(arrow, ARROW_PRESET_NAME), "");
 
   for (std::int32_t unreset : {ARROW_EXTRUDE_CAPS, ARROW_CLONER_ADD_EXTRUDE, ARROW_CLONE_ON_SPLINE,
@@ -71,7 +71,7 @@ TEST_P(ArrowObject, NewObjectHoldsEveryDefault) {
 
 TEST_P(ArrowObject, FailedAllocationOfTheObjectGivesNone) {
   kvhost::FailNextAllocation(kvhost::AllocKind::Memory);
-  EXPECT_EQ(kvhost::CreateObjectFromMenu(doc, kvtest::kArrowType), nullptr);
+  EXPECT_EQ(kvhost::CreateObjectFromMenu(doc, Okeelvane), nullptr);
   EXPECT_TRUE(kvhost::TopObjects(doc).empty());
 }
 

@@ -20,12 +20,12 @@ KvDescId DepthOne(std::int32_t id) {
 bool SendParameterSet(KvNode* node, std::int32_t id) {
   const KvDescId descId = DepthOne(id);
   KvMsgPostSetParameter msg{&descId};
-  return kvhost::SendMessage(node, 17, &msg);
+  return kvhost::SendMessage(node, KV_MSG_DESCRIPTION_POSTSETPARAMETER, &msg);
 }
 
 TEST_P(ArrowButtonTest, ResetIsOneChangeStepAndKeepsLinksAndUnresetSwitches) {
-  KvNode* cloneSpline = Add(kSpline);
-  KvNode* wrapSpline = Add(kSpline);
+  KvNode* cloneSpline = Add(KV_TYPE_SPLINE);
+  KvNode* wrapSpline = Add(KV_TYPE_SPLINE);
   KvNode* arrow = NewArrow();
   Raw(arrow, ARROW_SHAFT_LENGTH, 250.0);
   Raw(arrow, ARROW_CLONE_COUNT, 7);
@@ -33,8 +33,8 @@ TEST_P(ArrowButtonTest, ResetIsOneChangeStepAndKeepsLinksAndUnresetSwitches) {
   Raw(arrow, ARROW_CLONE_SPLINE_VALUE, 4.5);
   Raw(arrow, ARROW_WRAP_SWITCH, false);
   Raw(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, false);
-  Raw(arrow, kPrimPlane, 2);
-  Raw(arrow, kInterpolation, 1);
+  Raw(arrow, KV_PRIM_PLANE, 2);
+  Raw(arrow, KV_SPLINEOBJECT_INTERPOLATION, 1);
   Raw(arrow, ARROW_PRESET_NAME, std::string("mine"));
   for (std::int32_t id : {ARROW_EXTRUDE_CAPS, ARROW_CLONER_ADD_EXTRUDE, ARROW_CLONE_ON_SPLINE,
                           ARROW_WRAP_ADD_EXTRUDE}) {
@@ -48,15 +48,15 @@ TEST_P(ArrowButtonTest, ResetIsOneChangeStepAndKeepsLinksAndUnresetSwitches) {
 
   ExpectOneGroup();
   EXPECT_EQ(LastRecords(), Records{Change(arrow)});
-  EXPECT_EQ(ModuleMessages(arrow), Messages{kMsgUpdate});
+  EXPECT_EQ(ModuleMessages(arrow), Messages{KV_MSG_UPDATE});
   EXPECT_EQ(Float(arrow, ARROW_SHAFT_LENGTH), 400.0);
   EXPECT_EQ(Int(arrow, ARROW_CLONE_COUNT), 3);
   EXPECT_TRUE(Bool(arrow, ARROW_CLONE_PLANE_ZY));
   EXPECT_EQ(Float(arrow, ARROW_CLONE_SPLINE_VALUE), 0.0);
   EXPECT_TRUE(Bool(arrow, ARROW_WRAP_SWITCH));
   EXPECT_TRUE(Bool(arrow, ARROW_WRAP_NATURAL_INTERPOLATION));
-  EXPECT_EQ(Int(arrow, kPrimPlane), 0);
-  EXPECT_EQ(Int(arrow, kInterpolation), 3);
+  EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 0);
+  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), 3);
   EXPECT_EQ(Text(arrow, ARROW_PRESET_NAME), "");
   EXPECT_TRUE(Bool(arrow, ARROW_EXTRUDE_CAPS));
   EXPECT_TRUE(Bool(arrow, ARROW_CLONER_ADD_EXTRUDE));
@@ -69,12 +69,12 @@ TEST_P(ArrowButtonTest, ResetIsOneChangeStepAndKeepsLinksAndUnresetSwitches) {
 
 TEST_P(ArrowButtonTest, ResetSetsAdaptiveInterpolationEvenWhileWrappedWithNaturalOn) {
   KvNode* arrow = NewArrow();
-  Add(kSplineWrap, arrow);
+  Add(KV_TYPE_SPLINE_WRAP, arrow);
   Edit(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, true);
-  ASSERT_EQ(Int(arrow, kInterpolation), 1);
+  ASSERT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), 1);
 
   Press(arrow, ARROW_RESET);
-  EXPECT_EQ(Int(arrow, kInterpolation), 3);
+  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), 3);
 }
 
 TEST_P(ArrowButtonTest, InfoShowsString10001WithTheExclamationIconAndChangesNothing) {
@@ -90,7 +90,7 @@ TEST_P(ArrowButtonTest, InfoShowsString10001WithTheExclamationIconAndChangesNoth
 
   ASSERT_EQ(kvhost::MessageDialogs().size(), 1u);
   EXPECT_EQ(kvhost::MessageDialogs()[0].text, *text);
-  EXPECT_EQ(kvhost::MessageDialogs()[0].flags, 48);
+  EXPECT_EQ(kvhost::MessageDialogs()[0].flags, KV_GEMB_ICONEXCLAMATION);
   ExpectNothingDone();
   EXPECT_TRUE(ModuleMessages(arrow).empty());
 }
@@ -101,7 +101,7 @@ TEST_P(ArrowButtonTest, NewArrowFromTheMenuLiesInTheDocumentsSplinePlane) {
     kvhost::SetSplinePlane(doc, plane);
     steps = StepCount();
     KvNode* arrow = NewArrow();
-    EXPECT_EQ(Int(arrow, kPrimPlane), plane);
+    EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), plane);
     ASSERT_EQ(StepCount(), steps + 1);
     EXPECT_EQ(LastRecords(), Records{New(arrow)});
     EXPECT_TRUE(ModuleMessages(arrow).empty());
@@ -119,13 +119,13 @@ TEST_P(ArrowButtonTest, EveryMessageIsAnsweredTrue) {
   EXPECT_TRUE(SendParameterSet(arrow, 77777));
   EXPECT_TRUE(kvhost::SetParameter(doc, arrow, ARROW_HEAD_LENGTH, 120.0));
   EXPECT_TRUE(kvhost::SetParameter(doc, arrow, ARROW_CLONE_COUNT, 5));
-  EXPECT_TRUE(kvhost::SendMessage(arrow, 22, doc));
+  EXPECT_TRUE(kvhost::SendMessage(arrow, KV_MSG_MENUPREPARE, doc));
 }
 
 // Without a document nothing can be recorded or inserted: only save and info still act.
 TEST_P(ArrowButtonTest, ArrowInNoDocumentIgnoresEditsAndCommands) {
-  KvNode* spline = Add(kSpline);
-  KvNode* loose = kvhost::AllocObject(kArrowType);
+  KvNode* spline = Add(KV_TYPE_SPLINE);
+  KvNode* loose = kvhost::AllocObject(Okeelvane);
   ASSERT_NE(loose, nullptr);
   Raw(loose, ARROW_SHAFT_LENGTH, 123.0);
   Raw(loose, ARROW_CLONE_ON_SPLINE, true);

@@ -36,13 +36,13 @@ TEST_P(Contour, DefaultArrowIsAClosedLinearSplineWithTheObjectsSettings) {
   ASSERT_NE(spline, nullptr);
   ExpectPoints(kvhost::SplinePoints(spline), kDefaultArrow);
   EXPECT_EQ(kvhost::SplinePointCount(spline), 7);
-  EXPECT_EQ(kvhost::SplineType(spline), kvhost::kLinearSpline);
-  EXPECT_TRUE(kvtest::Bool(spline, 1002));
-  EXPECT_EQ(kvtest::Int(spline, 1001), 3);
-  EXPECT_EQ(kvtest::Int(spline, 1003), 8);
-  EXPECT_EQ(kvtest::Float(spline, 1004), 0.08726646259971647);
-  EXPECT_EQ(kvtest::Float(spline, 1005), 5.0);
-  EXPECT_EQ(MessageTypes(spline), (std::vector<std::int32_t>{5, 5}));
+  EXPECT_EQ(kvhost::SplineType(spline), KV_SPLINETYPE_LINEAR);
+  EXPECT_TRUE(kvtest::Bool(spline, KV_SPLINEOBJECT_CLOSED));
+  EXPECT_EQ(kvtest::Int(spline, KV_SPLINEOBJECT_INTERPOLATION), 3);
+  EXPECT_EQ(kvtest::Int(spline, KV_SPLINEOBJECT_SUB), 8);
+  EXPECT_EQ(kvtest::Float(spline, KV_SPLINEOBJECT_ANGLE), 0.08726646259971647);
+  EXPECT_EQ(kvtest::Float(spline, KV_SPLINEOBJECT_MAXIMUMLENGTH), 5.0);
+  EXPECT_EQ(MessageTypes(spline), (std::vector<std::int32_t>{KV_MSG_UPDATE, KV_MSG_UPDATE}));
   kvhost::FreeObject(spline);
 }
 
@@ -50,21 +50,21 @@ TEST_P(Contour, UserEditsReachTheOutlineAndTheSplineSettings) {
   KvNode* arrow = NewArrow();
   kvhost::SetParameter(doc, arrow, ARROW_SHAFT, false);
   kvhost::SetParameter(doc, arrow, ARROW_HEAD_SWEEP, 20.0);
-  kvhost::SetParameter(doc, arrow, 1001, std::int32_t{1});
-  kvhost::SetParameter(doc, arrow, 1003, std::int32_t{2});
+  kvhost::SetParameter(doc, arrow, KV_SPLINEOBJECT_INTERPOLATION, std::int32_t{1});
+  kvhost::SetParameter(doc, arrow, KV_SPLINEOBJECT_SUB, std::int32_t{2});
   KvNode* spline = kvhost::GetContour(arrow, doc);
   ASSERT_NE(spline, nullptr);
   ExpectPoints(kvhost::SplinePoints(spline),
                {{-50, 0, 0}, {-70, 50, 0}, {50, 0, 0}, {-70, -50, 0}});
-  EXPECT_EQ(kvtest::Int(spline, 1001), 1);
-  EXPECT_EQ(kvtest::Int(spline, 1003), 2);
+  EXPECT_EQ(kvtest::Int(spline, KV_SPLINEOBJECT_INTERPOLATION), 1);
+  EXPECT_EQ(kvtest::Int(spline, KV_SPLINEOBJECT_SUB), 2);
   kvhost::FreeObject(spline);
 }
 
 TEST_P(Contour, PlaneThenReverse) {
   KvNode* arrow = NewArrow();
-  kvhost::SetParameter(doc, arrow, 2300, std::int32_t{1});
-  kvhost::SetParameter(doc, arrow, 2301, true);
+  kvhost::SetParameter(doc, arrow, KV_PRIM_PLANE, std::int32_t{1});
+  kvhost::SetParameter(doc, arrow, KV_PRIM_REVERSE, true);
   KvNode* spline = kvhost::GetContour(arrow, doc);
   ASSERT_NE(spline, nullptr);
   // Laid into ZY first, then reversed: the last ZY point comes first.
@@ -73,8 +73,8 @@ TEST_P(Contour, PlaneThenReverse) {
                 {-0.0, 100, 150}, {-0.0, 50, 150}, {-0.0, 50, -250}});
   kvhost::FreeObject(spline);
 
-  kvhost::SetParameter(doc, arrow, 2300, std::int32_t{2});
-  kvhost::SetParameter(doc, arrow, 2301, false);
+  kvhost::SetParameter(doc, arrow, KV_PRIM_PLANE, std::int32_t{2});
+  kvhost::SetParameter(doc, arrow, KV_PRIM_REVERSE, false);
   spline = kvhost::GetContour(arrow, doc);
   ASSERT_NE(spline, nullptr);
   const Points xz = kvhost::SplinePoints(spline);
@@ -110,14 +110,14 @@ TEST_P(Contour, FailedSplineAllocationGivesNoContour) {
 
 TEST_P(Contour, SplineWithoutPointStorageIsReturnedUnfinished) {
   KvNode* arrow = NewArrow();
-  kvhost::SetParameter(doc, arrow, 2300, std::int32_t{1});
+  kvhost::SetParameter(doc, arrow, KV_PRIM_PLANE, std::int32_t{1});
   kvhost::FailNextSplineStorage();
   KvNode* spline = kvhost::GetContour(arrow, doc);
   ASSERT_NE(spline, nullptr);
   EXPECT_TRUE(kvhost::SplinePoints(spline).empty());
-  EXPECT_TRUE(kvtest::Bool(spline, 1002));
-  EXPECT_EQ(kvtest::Int(spline, 1001), 3);
-  EXPECT_EQ(MessageTypes(spline), (std::vector<std::int32_t>{5}));  // no second message
+  EXPECT_TRUE(kvtest::Bool(spline, KV_SPLINEOBJECT_CLOSED));
+  EXPECT_EQ(kvtest::Int(spline, KV_SPLINEOBJECT_INTERPOLATION), 3);
+  EXPECT_EQ(MessageTypes(spline), (std::vector<std::int32_t>{KV_MSG_UPDATE}));  // no second message
   kvhost::FreeObject(spline);
 }
 
@@ -129,8 +129,8 @@ TEST_P(Contour, ContainerWithoutShapeParametersGivesThePointHead) {
   KvNode* spline = kvhost::GetContour(arrow, doc);
   ASSERT_NE(spline, nullptr);
   ExpectPoints(kvhost::SplinePoints(spline), {{-0.0, 0, 0}, {0, 0, 0}, {-0.0, 0, 0}});
-  EXPECT_EQ(kvtest::Int(spline, 1001), 0);
-  EXPECT_EQ(kvtest::Float(spline, 1004), 0.0);
+  EXPECT_EQ(kvtest::Int(spline, KV_SPLINEOBJECT_INTERPOLATION), 0);
+  EXPECT_EQ(kvtest::Float(spline, KV_SPLINEOBJECT_ANGLE), 0.0);
   kvhost::FreeObject(spline);
 }
 

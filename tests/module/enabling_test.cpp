@@ -16,7 +16,9 @@ class Enabling : public kvtest::ModuleTest {
     return disabled;
   }
   static std::vector<std::int32_t> AllIds() {
-    std::vector<std::int32_t> ids = {1001, 1003, 1004, 1005, 2300, 2301};
+    std::vector<std::int32_t> ids = {KV_SPLINEOBJECT_INTERPOLATION, KV_SPLINEOBJECT_SUB,
+                                      KV_SPLINEOBJECT_ANGLE,         KV_SPLINEOBJECT_MAXIMUMLENGTH,
+                                      KV_PRIM_PLANE,                 KV_PRIM_REVERSE};
     for (std::int32_t id = 10000; id <= 10430; id += 10) ids.push_back(id);
     return ids;
   }
@@ -41,7 +43,8 @@ const Ids kDefaultDisabled = Union(
     {kFletchingSizes,
      {ARROW_CHEVRON_SQUARE_ENDS, ARROW_CHEVRON_THICKNESS, ARROW_DOUBLE_SHAFT_LENGTH,
       ARROW_DOUBLE_SHAFT_WIDTH, ARROW_BEVEL_SIZE, ARROW_BEVEL_OPTION, ARROW_CLONE_SPLINE,
-      ARROW_CLONE_PLANE_ZY, ARROW_CLONE_SPLINE_VALUE, 1003, 1005}});
+      ARROW_CLONE_PLANE_ZY, ARROW_CLONE_SPLINE_VALUE, KV_SPLINEOBJECT_SUB,
+      KV_SPLINEOBJECT_MAXIMUMLENGTH}});
 
 TEST_P(Enabling, DefaultsGreyExactlyTheDependentSettings) {
   KvNode* arrow = NewArrow();
@@ -54,7 +57,8 @@ TEST_P(Enabling, EachSwitchFreesItsOwnSettings) {
   Set(arrow, ARROW_BEVEL, true);
   Set(arrow, ARROW_CLONE_ON_SPLINE, true);
   Set(arrow, ARROW_FLETCHING, true);
-  EXPECT_EQ(Disabled(arrow), (Ids{ARROW_DOUBLE_SHAFT_LENGTH, ARROW_DOUBLE_SHAFT_WIDTH, 1003, 1005}));
+  EXPECT_EQ(Disabled(arrow), (Ids{ARROW_DOUBLE_SHAFT_LENGTH, ARROW_DOUBLE_SHAFT_WIDTH,
+                                  KV_SPLINEOBJECT_SUB, KV_SPLINEOBJECT_MAXIMUMLENGTH}));
 }
 
 TEST_P(Enabling, DoubleArrowGreysTheShaftEvenWhenTheShaftIsOn) {
@@ -89,10 +93,10 @@ TEST_P(Enabling, InterpolationDecidesItsThreeSettings) {
                {3, false, true, false},  {4, false, true, true},  {5, false, false, false},
                {-1, false, false, false}};
   for (const auto& c : cases) {
-    kvhost::SetParameterRaw(kvhost::Container(arrow), 1001, c.interpolation);
-    EXPECT_EQ(kvhost::IsEnabled(arrow, 1003), c.sub) << c.interpolation;
-    EXPECT_EQ(kvhost::IsEnabled(arrow, 1004), c.angle) << c.interpolation;
-    EXPECT_EQ(kvhost::IsEnabled(arrow, 1005), c.maximumLength) << c.interpolation;
+    kvhost::SetParameterRaw(kvhost::Container(arrow), KV_SPLINEOBJECT_INTERPOLATION, c.interpolation);
+    EXPECT_EQ(kvhost::IsEnabled(arrow, KV_SPLINEOBJECT_SUB), c.sub) << c.interpolation;
+    EXPECT_EQ(kvhost::IsEnabled(arrow, KV_SPLINEOBJECT_ANGLE), c.angle) << c.interpolation;
+    EXPECT_EQ(kvhost::IsEnabled(arrow, KV_SPLINEOBJECT_MAXIMUMLENGTH), c.maximumLength) << c.interpolation;
   }
 }
 

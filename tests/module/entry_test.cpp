@@ -36,17 +36,18 @@ TEST_P(EntryPoint, StartRegistersTheArrowAndSaysSo) {
   ASSERT_TRUE(module->Start());
   EXPECT_EQ(module->Identifier(), "com.orlendt-software.keelvane");
 
-  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(kvtest::kArrowType);
+  // Documents store the arrow under this released number.
+  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(1025060);
   ASSERT_NE(arrow, nullptr);
-  EXPECT_EQ(arrow->pluginType, 5);
+  EXPECT_EQ(arrow->pluginType, KV_PLUGINTYPE_OBJECT);
   EXPECT_EQ(arrow->name, "Arrow");
   EXPECT_EQ(arrow->description, "Okeelvane");
-  EXPECT_EQ(arrow->record.info, 132);
+  EXPECT_EQ(arrow->record.info, KV_OBJECT_GENERATOR | KV_OBJECT_ISSPLINE);
   EXPECT_EQ(arrow->record.diskLevel, 0);
   EXPECT_NE(arrow->record.GetContour, nullptr);
   EXPECT_NE(arrow->record.GetVirtualObjects, nullptr);
   EXPECT_TRUE(arrow->icon.has_value());
-  EXPECT_EQ(kvhost::RegisteredDescription(kvtest::kArrowType), "Okeelvane");
+  EXPECT_EQ(kvhost::RegisteredDescription(Okeelvane), "Okeelvane");
 
   ASSERT_EQ(kvhost::ConsoleLines().size(), 1u);
   const kvhost::ConsoleLine& line = kvhost::ConsoleLines()[0];
@@ -231,7 +232,7 @@ TEST_P(EntryPoint, MissingIconStillRegistersTheObject) {
   kvtest::PluginFolderCopy copy(GetParam(), {.withIcon = false});
   auto module = LoadModule(copy.ModulePath());
   ASSERT_TRUE(module->Start());
-  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(kvtest::kArrowType);
+  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(Okeelvane);
   ASSERT_NE(arrow, nullptr);
   EXPECT_FALSE(arrow->icon.has_value());
   EXPECT_EQ(ConsoleTexts().back(), "Orlendt Software: Keelvane successfully loaded.");
@@ -245,7 +246,7 @@ TEST_P(EntryPoint, FailedRegistrationAnswersZeroAndSaysSo) {
   ASSERT_EQ(module->Initialise(), 1);
   ASSERT_EQ(module->LoadResources(), -1);
   EXPECT_EQ(module->StartPlugins(), 0);
-  EXPECT_EQ(kvhost::FindPlugin(kvtest::kArrowType), nullptr);
+  EXPECT_EQ(kvhost::FindPlugin(Okeelvane), nullptr);
   const kvhost::ConsoleLine& line = kvhost::ConsoleLines().back();
   EXPECT_EQ(line.text, "Orlendt Software: Failed to load Keelvane.");
   EXPECT_EQ(line.file, "main");
@@ -285,7 +286,7 @@ TEST_P(EntryPoint, NoMemoryForThePathHolderStartsFromAnEmptyPluginFolder) {
   ASSERT_EQ(module->StartPlugins(), 1);
 
   KvDocument* doc = kvhost::NewDocument();
-  KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kvtest::kArrowType);
+  KvNode* arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
   ASSERT_NE(arrow, nullptr);
   kvhost::QueueDialogCancel();
   kvhost::PressButton(arrow, ARROW_PRESET_LOAD);

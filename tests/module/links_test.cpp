@@ -25,26 +25,26 @@ class RelatedObjectTest : public SceneTest {
   // An arrow along a linked spline, ZY switch on, inside an Extrude moving by move.
   KvNode* ArrowInExtrude(KvNode** extrude, const KvVector* move) {
     KvNode* arrow = NewArrow();
-    *extrude = Add(kExtrude);
-    if (move != nullptr) Raw(*extrude, 1002, *move);
+    *extrude = Add(KV_TYPE_EXTRUDE);
+    if (move != nullptr) Raw(*extrude, KV_EXTRUDEOBJECT_MOVE, *move);
     Move(arrow, *extrude);
     Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
-    Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));
+    Raw(arrow, ARROW_CLONE_SPLINE, Add(KV_TYPE_SPLINE));
     return arrow;
   }
 };
 
 TEST_P(RelatedObjectTest, DeformerSearchTakesChildThenNearerPrecedingThenNearerFollowing) {
-  KvNode* shelf = Add(kNull);  // deformers put here are a level too deep to be found
-  KvNode* precedingFar = Add(kSplineWrap);
-  KvNode* precedingNear = Add(kSplineWrap);
+  KvNode* shelf = Add(KV_TYPE_NULL);  // deformers put here are a level too deep to be found
+  KvNode* precedingFar = Add(KV_TYPE_SPLINE_WRAP);
+  KvNode* precedingNear = Add(KV_TYPE_SPLINE_WRAP);
   KvNode* arrow = NewArrow();
   Move(arrow, nullptr, Position::Last);
-  KvNode* followingNear = Add(kSplineWrap);
-  KvNode* followingFar = Add(kSplineWrap);
-  KvNode* firstChild = Add(kNull, arrow);
-  KvNode* child = Add(kSplineWrap, arrow);
-  KvNode* grandchild = Add(kSplineWrap, firstChild);
+  KvNode* followingNear = Add(KV_TYPE_SPLINE_WRAP);
+  KvNode* followingFar = Add(KV_TYPE_SPLINE_WRAP);
+  KvNode* firstChild = Add(KV_TYPE_NULL, arrow);
+  KvNode* child = Add(KV_TYPE_SPLINE_WRAP, arrow);
+  KvNode* grandchild = Add(KV_TYPE_SPLINE_WRAP, firstChild);
   const std::vector<KvNode*> all{precedingFar, precedingNear, followingNear, followingFar,
                                  child, grandchild};
   ASSERT_EQ(kvhost::TopObjects(doc),
@@ -79,10 +79,10 @@ TEST_P(RelatedObjectTest, ClonerAlongSplineTurnsTheParentExtrudesMovementToZY) {
 
     Press(arrow, ARROW_MAKE_CLONER);
 
-    EXPECT_EQ(Vec(extrude, 1002), c.turned);
-    EXPECT_EQ(Int(arrow, kPrimPlane), 1);
-    EXPECT_EQ(ModuleMessages(arrow), Messages{kMsgUpdate});
-    EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgUpdate});
+    EXPECT_EQ(Vec(extrude, KV_EXTRUDEOBJECT_MOVE), c.turned);
+    EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 1);
+    EXPECT_EQ(ModuleMessages(arrow), Messages{KV_MSG_UPDATE});
+    EXPECT_EQ(ModuleMessages(extrude), Messages{KV_MSG_UPDATE});
   }
 }
 
@@ -98,9 +98,9 @@ TEST_P(RelatedObjectTest, ExtrudeIsNotTurnedWithoutTheZySwitchOrAlongNoSpline) {
 
     Press(arrow, ARROW_MAKE_CLONER);
 
-    EXPECT_EQ(kvhost::ObjectType(kvhost::TopObjects(doc)[0]), kCloner);
-    EXPECT_EQ(Vec(extrude, 1002), Vec(0, 0, 100));
-    EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+    EXPECT_EQ(kvhost::ObjectType(kvhost::TopObjects(doc)[0]), KV_TYPE_CLONER);
+    EXPECT_EQ(Vec(extrude, KV_EXTRUDEOBJECT_MOVE), Vec(0, 0, 100));
+    EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 0);
     EXPECT_TRUE(ModuleMessages(arrow).empty());
     EXPECT_TRUE(ModuleMessages(extrude).empty());
   }
@@ -108,22 +108,22 @@ TEST_P(RelatedObjectTest, ExtrudeIsNotTurnedWithoutTheZySwitchOrAlongNoSpline) {
 
 // A new Extrude made under a Cloner that clones along an object is laid into ZY too.
 TEST_P(RelatedObjectTest, NewExtrudeUnderClonerTurnsOnlyInMode0WithALinkedObject) {
-  KvNode* elsewhere = kvhost::AllocObject(kSpline);  // in no document: reads as no link
+  KvNode* elsewhere = kvhost::AllocObject(KV_TYPE_SPLINE);  // in no document: reads as no link
   struct Case {
     const char* name;
     std::int32_t mode;
     KvNode* link;
     bool turned;
   };
-  const Case cases[] = {{"mode 0 with a link", 0, Add(kSpline), true},
+  const Case cases[] = {{"mode 0 with a link", 0, Add(KV_TYPE_SPLINE), true},
                         {"mode 0 without a link", 0, nullptr, false},
                         {"mode 0, link elsewhere", 0, elsewhere, false},
-                        {"mode 1 with a link", 1, Add(kSpline), false}};
+                        {"mode 1 with a link", 1, Add(KV_TYPE_SPLINE), false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    KvNode* cloner = Add(kCloner);
-    Raw(cloner, 2010, c.mode);
-    Raw(cloner, 1015, c.link);
+    KvNode* cloner = Add(KV_TYPE_CLONER);
+    Raw(cloner, KV_CLONER_MODE, c.mode);
+    Raw(cloner, KV_CLONER_OBJECT_LINK, c.link);
     KvNode* arrow = NewArrow();
     Move(arrow, cloner);
     Mark();
@@ -134,18 +134,18 @@ TEST_P(RelatedObjectTest, NewExtrudeUnderClonerTurnsOnlyInMode0WithALinkedObject
     EXPECT_EQ(NewObjects(), 1);
     ASSERT_EQ(kvhost::Children(cloner).size(), 1u);
     KvNode* extrude = kvhost::Children(cloner)[0];
-    ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude);
+    ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
     EXPECT_EQ(kvhost::Children(extrude), std::vector<KvNode*>{arrow});
     EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow),
                                       Change(extrude), Change(extrude)}));
     if (c.turned) {
-      EXPECT_EQ(Vec(extrude, 1002), Vec(0, 0, 0));
-      EXPECT_EQ(Int(arrow, kPrimPlane), 1);
-      EXPECT_EQ(ModuleMessages(arrow), Messages{kMsgUpdate});
-      EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgUpdate});
+      EXPECT_EQ(Vec(extrude, KV_EXTRUDEOBJECT_MOVE), Vec(0, 0, 0));
+      EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 1);
+      EXPECT_EQ(ModuleMessages(arrow), Messages{KV_MSG_UPDATE});
+      EXPECT_EQ(ModuleMessages(extrude), Messages{KV_MSG_UPDATE});
     } else {
-      EXPECT_FALSE(Has(extrude, 1002));
-      EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+      EXPECT_FALSE(Has(extrude, KV_EXTRUDEOBJECT_MOVE));
+      EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 0);
       EXPECT_TRUE(ModuleMessages(arrow).empty());
     }
     ExpectUndoRedoExact(before);

@@ -15,7 +15,7 @@ TEST_P(LoadUnload, AThousandCyclesLeakNothing) {
     ASSERT_NE(module, nullptr) << error;
     ASSERT_TRUE(module->Start()) << "cycle " << i;
     KvDocument* doc = kvhost::NewDocument();
-    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kvtest::kArrowType);
+    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
     ASSERT_NE(arrow, nullptr);
     KvNode* spline = kvhost::GetContour(arrow, doc);
     ASSERT_NE(spline, nullptr);

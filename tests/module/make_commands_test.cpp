@@ -18,7 +18,7 @@ using MakeClonerTest = SceneTest;
 TEST_P(MakeExtrudeTest, WithoutParentTheArrowGoesIntoANewExtrudeAtTheTop) {
   for (bool caps : {true, false}) {
     SCOPED_TRACE(caps ? "caps on" : "caps off");
-    Add(kNull);
+    Add(KV_TYPE_NULL);
     KvNode* arrow = NewArrow();
     Move(arrow, nullptr, Position::Last);
     Raw(arrow, ARROW_EXTRUDE_CAPS, caps);
@@ -29,17 +29,17 @@ TEST_P(MakeExtrudeTest, WithoutParentTheArrowGoesIntoANewExtrudeAtTheTop) {
     ExpectOneGroup();
     EXPECT_EQ(NewObjects(), 1);
     KvNode* extrude = TopObjects(doc)[0];
-    ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DescribeTree(doc);
     EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
     EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow)}));
     EXPECT_TRUE(ModuleMessages(arrow).empty());
     if (caps) {
-      EXPECT_EQ(Int(extrude, 2000), 3);
-      EXPECT_EQ(Int(extrude, 2001), 3);
-      EXPECT_EQ(Int(extrude, 2003), 5);
-      EXPECT_EQ(Int(extrude, 2004), 5);
-      EXPECT_TRUE(Bool(extrude, 2009));
-      EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgUpdate});
+      EXPECT_EQ(Int(extrude, KV_EXTRUDEOBJECT_CAPSTART), 3);
+      EXPECT_EQ(Int(extrude, KV_EXTRUDEOBJECT_CAPEND), 3);
+      EXPECT_EQ(Int(extrude, KV_EXTRUDEOBJECT_STARTSTEPS), 5);
+      EXPECT_EQ(Int(extrude, KV_EXTRUDEOBJECT_ENDSTEPS), 5);
+      EXPECT_TRUE(Bool(extrude, KV_EXTRUDEOBJECT_FILLETCAPS));
+      EXPECT_EQ(ModuleMessages(extrude), Messages{KV_MSG_UPDATE});
     } else {
       EXPECT_TRUE(kvhost::ParameterIds(kvhost::Container(extrude)).empty());
       EXPECT_TRUE(ModuleMessages(extrude).empty());
@@ -50,8 +50,8 @@ TEST_P(MakeExtrudeTest, WithoutParentTheArrowGoesIntoANewExtrudeAtTheTop) {
 
 TEST_P(MakeExtrudeTest, ChildDeformerMovesIntoTheNewExtrudeAfterTheArrow) {
   KvNode* arrow = NewArrow();
-  KvNode* null = Add(kNull, arrow);
-  KvNode* deformer = Add(kSplineWrap, arrow);
+  KvNode* null = Add(KV_TYPE_NULL, arrow);
+  KvNode* deformer = Add(KV_TYPE_SPLINE_WRAP, arrow);
   Mark();
 
   Press(arrow, ARROW_MAKE_EXTRUDE);
@@ -68,7 +68,7 @@ TEST_P(MakeExtrudeTest, ChildDeformerMovesIntoTheNewExtrudeAfterTheArrow) {
 // The deformer is looked for once the arrow is inside the new Extrude, where it has no
 // siblings: a deformer beside the arrow stays where it was.
 TEST_P(MakeExtrudeTest, DeformerBesideTheArrowStaysWhereItIs) {
-  KvNode* deformer = Add(kSplineWrap);
+  KvNode* deformer = Add(KV_TYPE_SPLINE_WRAP);
   KvNode* arrow = NewArrow();
   Move(arrow, nullptr, Position::Last);
   Mark();
@@ -82,7 +82,7 @@ TEST_P(MakeExtrudeTest, DeformerBesideTheArrowStaysWhereItIs) {
 }
 
 TEST_P(MakeExtrudeTest, UnderAnExtrudeNothingChangesInOneEmptyGroup) {
-  KvNode* extrude = Add(kExtrude);
+  KvNode* extrude = Add(KV_TYPE_EXTRUDE);
   KvNode* arrow = NewArrow();
   Move(arrow, extrude);
   Mark();
@@ -94,11 +94,11 @@ TEST_P(MakeExtrudeTest, UnderAnExtrudeNothingChangesInOneEmptyGroup) {
 }
 
 TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
-  KvNode* parent = Add(kNull);
-  KvNode* sibling = Add(kNull, parent);
+  KvNode* parent = Add(KV_TYPE_NULL);
+  KvNode* sibling = Add(KV_TYPE_NULL, parent);
   KvNode* arrow = NewArrow();
   Move(arrow, parent, Position::Last);
-  KvNode* deformer = Add(kSplineWrap, arrow);
+  KvNode* deformer = Add(KV_TYPE_SPLINE_WRAP, arrow);
   Mark();
 
   Press(arrow, ARROW_MAKE_EXTRUDE);
@@ -108,7 +108,7 @@ TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
   const std::vector<KvNode*> children = Children(parent);
   ASSERT_EQ(children.size(), 2u) << kvhost::DescribeTree(doc);
   KvNode* extrude = children[0];
-  EXPECT_EQ(kvhost::ObjectType(extrude), kExtrude);
+  EXPECT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(children[1], sibling);
   EXPECT_EQ(TopObjects(doc), std::vector<KvNode*>{parent});
   EXPECT_EQ(Children(extrude), (std::vector<KvNode*>{arrow, deformer}));
@@ -125,7 +125,8 @@ TEST_P(MakeExtrudeTest, CapsComeWithTheExtrudeEvenWithoutMemoryForAContainer) {
   struct Row {
     std::int32_t button, made, id, value;
   };
-  for (const Row& row : {Row{ARROW_MAKE_EXTRUDE, kExtrude, 2000, 3}, Row{ARROW_MAKE_CLONER, kCloner, 1020, 1}}) {
+  for (const Row& row : {Row{ARROW_MAKE_EXTRUDE, KV_TYPE_EXTRUDE, KV_EXTRUDEOBJECT_CAPSTART, 3},
+                         Row{ARROW_MAKE_CLONER, KV_TYPE_CLONER, KV_CLONER_FIXCLONES, 1}}) {
     SCOPED_TRACE(row.button);
     KvNode* arrow = NewArrow();
     Raw(arrow, ARROW_EXTRUDE_CAPS, true);
@@ -143,8 +144,8 @@ TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
   for (bool withParent : {false, true}) {
     SCOPED_TRACE(withParent ? "under a null" : "no parent");
     KvNode* arrow = NewArrow();
-    if (withParent) Move(arrow, Add(kNull));
-    Add(kSplineWrap, arrow);
+    if (withParent) Move(arrow, Add(KV_TYPE_NULL));
+    Add(KV_TYPE_SPLINE_WRAP, arrow);
     Mark();
     kvhost::FailNextAllocation(AllocKind::Object);
 
@@ -156,7 +157,7 @@ TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
 }
 
 TEST_P(MakeClonerTest, StopsBeforeOpeningAGroup) {
-  KvNode* elsewhere = kvhost::AllocObject(kSpline);  // in no document: reads as no link
+  KvNode* elsewhere = kvhost::AllocObject(KV_TYPE_SPLINE);  // in no document: reads as no link
   struct Case {
     const char* name;
     std::function<KvNode*()> scene;
@@ -178,19 +179,19 @@ TEST_P(MakeClonerTest, StopsBeforeOpeningAGroup) {
       {"parent Cloner",
        [&] {
          KvNode* arrow = NewArrow();
-         Move(arrow, Add(kCloner));
+         Move(arrow, Add(KV_TYPE_CLONER));
          return arrow;
        }},
       {"Cloner over an Extrude",
        [&] {
          KvNode* arrow = NewArrow();
-         Move(arrow, Add(kExtrude, Add(kCloner)));
+         Move(arrow, Add(KV_TYPE_EXTRUDE, Add(KV_TYPE_CLONER)));
          return arrow;
        }},
       {"Cloner over a null",
        [&] {
          KvNode* arrow = NewArrow();
-         Move(arrow, Add(kNull, Add(kCloner)));
+         Move(arrow, Add(KV_TYPE_NULL, Add(KV_TYPE_CLONER)));
          return arrow;
        }},
   };
@@ -207,7 +208,7 @@ TEST_P(MakeClonerTest, StopsBeforeOpeningAGroup) {
 TEST_P(MakeClonerTest, WithoutParentTheArrowIsClonedInALine) {
   KvNode* arrow = NewArrow();
   Raw(arrow, ARROW_CLONE_COUNT, 6);
-  Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));  // linked, but not cloned along
+  Raw(arrow, ARROW_CLONE_SPLINE, Add(KV_TYPE_SPLINE));  // linked, but not cloned along
   Mark();
 
   Press(arrow, ARROW_MAKE_CLONER);
@@ -215,24 +216,24 @@ TEST_P(MakeClonerTest, WithoutParentTheArrowIsClonedInALine) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 1);
   KvNode* cloner = TopObjects(doc)[0];
-  ASSERT_EQ(kvhost::ObjectType(cloner), kCloner);
+  ASSERT_EQ(kvhost::ObjectType(cloner), KV_TYPE_CLONER);
   EXPECT_EQ(Children(cloner), std::vector<KvNode*>{arrow});
   EXPECT_EQ(kvhost::ParameterIds(kvhost::Container(cloner)),
-            (std::vector<std::int32_t>{1020, 1270, 2010}));
-  EXPECT_EQ(Int(cloner, 2010), 1);
-  EXPECT_EQ(Int(cloner, 1020), 1);
-  EXPECT_EQ(Int(cloner, 1270), 6);
+            (std::vector<std::int32_t>{KV_CLONER_FIXCLONES, KV_CLONER_LINEAR_COUNT, KV_CLONER_MODE}));
+  EXPECT_EQ(Int(cloner, KV_CLONER_MODE), 1);
+  EXPECT_EQ(Int(cloner, KV_CLONER_FIXCLONES), 1);
+  EXPECT_EQ(Int(cloner, KV_CLONER_LINEAR_COUNT), 6);
   EXPECT_EQ(LastRecords(), (Records{New(cloner), Change(arrow), Change(arrow)}));
-  EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
+  EXPECT_EQ(ModuleMessages(cloner), Messages{KV_MSG_UPDATE});
   EXPECT_TRUE(ModuleMessages(arrow).empty());
-  EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+  EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 0);
   ExpectUndoRedoExact(before);
 }
 
 TEST_P(MakeClonerTest, WithoutParentAlongASplineTheArrowFollowsTheZySwitch) {
   for (bool planeZy : {true, false}) {
     SCOPED_TRACE(planeZy ? "ZY on" : "ZY off");
-    KvNode* spline = Add(kSpline);
+    KvNode* spline = Add(KV_TYPE_SPLINE);
     KvNode* arrow = NewArrow();
     Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
     Raw(arrow, ARROW_CLONE_SPLINE, spline);
@@ -246,21 +247,21 @@ TEST_P(MakeClonerTest, WithoutParentAlongASplineTheArrowFollowsTheZySwitch) {
     ExpectOneGroup();
     KvNode* cloner = TopObjects(doc)[0];
     EXPECT_EQ(Children(cloner), std::vector<KvNode*>{arrow});
-    EXPECT_EQ(Int(cloner, 2010), 0);
-    EXPECT_EQ(Int(cloner, 1020), 1);
-    EXPECT_EQ(Int(cloner, 1060), 4);
-    EXPECT_EQ(Float(cloner, 1063), 2.5);
-    EXPECT_EQ(Link(cloner, 1015), spline);
-    EXPECT_FALSE(Has(cloner, 1270));
+    EXPECT_EQ(Int(cloner, KV_CLONER_MODE), 0);
+    EXPECT_EQ(Int(cloner, KV_CLONER_FIXCLONES), 1);
+    EXPECT_EQ(Int(cloner, KV_CLONER_OBJECT_COUNT), 4);
+    EXPECT_EQ(Float(cloner, KV_CLONER_OBJECT_SPACING), 2.5);
+    EXPECT_EQ(Link(cloner, KV_CLONER_OBJECT_LINK), spline);
+    EXPECT_FALSE(Has(cloner, KV_CLONER_LINEAR_COUNT));
     EXPECT_EQ(LastRecords(), (Records{New(cloner), Change(arrow), Change(arrow)}));
-    EXPECT_EQ(Int(arrow, kPrimPlane), planeZy ? 1 : 0);
-    EXPECT_EQ(ModuleMessages(arrow), planeZy ? Messages{kMsgUpdate} : Messages{});
+    EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), planeZy ? 1 : 0);
+    EXPECT_EQ(ModuleMessages(arrow), planeZy ? Messages{KV_MSG_UPDATE} : Messages{});
     ExpectUndoRedoExact(before);
   }
 }
 
 TEST_P(MakeClonerTest, AddExtrudeClonesANewExtrudeThatHoldsTheArrow) {
-  KvNode* spline = Add(kSpline);
+  KvNode* spline = Add(KV_TYPE_SPLINE);
   KvNode* arrow = NewArrow();
   Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);
   Raw(arrow, ARROW_EXTRUDE_CAPS, true);
@@ -275,16 +276,16 @@ TEST_P(MakeClonerTest, AddExtrudeClonesANewExtrudeThatHoldsTheArrow) {
   KvNode* cloner = TopObjects(doc)[0];
   ASSERT_EQ(Children(cloner).size(), 1u) << kvhost::DescribeTree(doc);
   KvNode* extrude = Children(cloner)[0];
-  ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude);
+  ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
   EXPECT_EQ(LastRecords(), (Records{New(cloner), New(extrude), Change(arrow), Change(arrow),
                                     Change(extrude), Change(extrude)}));
-  EXPECT_EQ(Int(extrude, 2000), 3);
-  EXPECT_EQ(Vec(extrude, 1002), Vec(0, 0, 0));
-  EXPECT_EQ(Int(arrow, kPrimPlane), 1);
+  EXPECT_EQ(Int(extrude, KV_EXTRUDEOBJECT_CAPSTART), 3);
+  EXPECT_EQ(Vec(extrude, KV_EXTRUDEOBJECT_MOVE), Vec(0, 0, 0));
+  EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 1);
   // Caps of the new Extrude, then its turn to ZY.
-  EXPECT_EQ(ModuleMessages(extrude), (Messages{kMsgUpdate, kMsgUpdate}));
-  EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
+  EXPECT_EQ(ModuleMessages(extrude), (Messages{KV_MSG_UPDATE, KV_MSG_UPDATE}));
+  EXPECT_EQ(ModuleMessages(cloner), Messages{KV_MSG_UPDATE});
   ExpectUndoRedoExact(before);
 }
 
@@ -293,12 +294,12 @@ TEST_P(MakeClonerTest, AddExtrudeClonesANewExtrudeThatHoldsTheArrow) {
 TEST_P(MakeClonerTest, UndoRestoresArrowPlaneAfterClonerTurnedItsExtrude) {
   for (bool alongSpline : {true, false}) {
     SCOPED_TRACE(alongSpline ? "along a spline" : "in a line");
-    KvNode* extrude = Add(kExtrude);
-    Raw(extrude, 1002, KvVector{0, 0, 100});
+    KvNode* extrude = Add(KV_TYPE_EXTRUDE);
+    Raw(extrude, KV_EXTRUDEOBJECT_MOVE, KvVector{0, 0, 100});
     KvNode* arrow = NewArrow();
     Move(arrow, extrude);
     Raw(arrow, ARROW_CLONE_ON_SPLINE, alongSpline);
-    Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));
+    Raw(arrow, ARROW_CLONE_SPLINE, Add(KV_TYPE_SPLINE));
     Mark();
 
     Press(arrow, ARROW_MAKE_CLONER);
@@ -311,19 +312,19 @@ TEST_P(MakeClonerTest, UndoRestoresArrowPlaneAfterClonerTurnedItsExtrude) {
     Records expected{New(cloner), Change(extrude), Change(extrude)};
     if (alongSpline) expected.push_back(Change(arrow));
     EXPECT_EQ(LastRecords(), expected);
-    EXPECT_EQ(Vec(extrude, 1002), alongSpline ? Vec(100, 0, 0) : Vec(0, 0, 100));
-    EXPECT_EQ(Int(arrow, kPrimPlane), alongSpline ? 1 : 0);
+    EXPECT_EQ(Vec(extrude, KV_EXTRUDEOBJECT_MOVE), alongSpline ? Vec(100, 0, 0) : Vec(0, 0, 100));
+    EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), alongSpline ? 1 : 0);
     ExpectUndoRedoExact(before);
   }
 }
 
 TEST_P(MakeClonerTest, UnderAnotherParentANewEmptyClonerStaysAtTheTop) {
-  KvNode* parent = Add(kNull);
+  KvNode* parent = Add(KV_TYPE_NULL);
   KvNode* arrow = NewArrow();
   Move(arrow, parent);
   Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);  // only for an arrow without a parent
   Raw(arrow, ARROW_CLONE_ON_SPLINE, true);
-  Raw(arrow, ARROW_CLONE_SPLINE, Add(kSpline));
+  Raw(arrow, ARROW_CLONE_SPLINE, Add(KV_TYPE_SPLINE));
   Mark();
 
   Press(arrow, ARROW_MAKE_CLONER);
@@ -331,12 +332,12 @@ TEST_P(MakeClonerTest, UnderAnotherParentANewEmptyClonerStaysAtTheTop) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 1);
   KvNode* cloner = TopObjects(doc)[0];
-  ASSERT_EQ(kvhost::ObjectType(cloner), kCloner);
+  ASSERT_EQ(kvhost::ObjectType(cloner), KV_TYPE_CLONER);
   EXPECT_TRUE(Children(cloner).empty());
   EXPECT_EQ(Children(parent), std::vector<KvNode*>{arrow});
   EXPECT_EQ(LastRecords(), Records{New(cloner)});
-  EXPECT_EQ(ModuleMessages(cloner), Messages{kMsgUpdate});
-  EXPECT_EQ(Int(arrow, kPrimPlane), 0);
+  EXPECT_EQ(ModuleMessages(cloner), Messages{KV_MSG_UPDATE});
+  EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), 0);
   ExpectUndoRedoExact(before);
 }
 
@@ -363,7 +364,7 @@ TEST_P(MakeClonerTest, ExtrudeNotAllocatedLeavesTheClonerEmptyAndTheArrowInPlace
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 1);
   KvNode* cloner = TopObjects(doc)[0];
-  ASSERT_EQ(kvhost::ObjectType(cloner), kCloner);
+  ASSERT_EQ(kvhost::ObjectType(cloner), KV_TYPE_CLONER);
   EXPECT_TRUE(Children(cloner).empty());
   EXPECT_EQ(TopObjects(doc), (std::vector<KvNode*>{cloner, arrow}));
   EXPECT_EQ(LastRecords(), Records{New(cloner)});

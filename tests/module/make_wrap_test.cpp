@@ -14,7 +14,7 @@ using kvhost::TopObjects;
 class MakeWrapTest : public SceneTest {
  protected:
   KvNode* WrappableArrow(bool addExtrude) {
-    path = Add(kSpline);
+    path = Add(KV_TYPE_SPLINE);
     KvNode* arrow = NewArrow();
     Raw(arrow, ARROW_WRAP_SPLINE, path);
     Raw(arrow, ARROW_WRAP_ADD_EXTRUDE, addExtrude);
@@ -23,21 +23,21 @@ class MakeWrapTest : public SceneTest {
   // The deformer set up from the arrow's defaults: switch on, the path linked.
   void ExpectConfigured(KvNode* deformer) {
     ASSERT_NE(deformer, nullptr);
-    ASSERT_EQ(kvhost::ObjectType(deformer), kSplineWrap) << kvhost::DescribeTree(doc);
-    EXPECT_EQ(Int(deformer, 1012), 1);
-    EXPECT_EQ(Link(deformer, 1001), path);
-    EXPECT_EQ(ModuleMessages(deformer), Messages{kMsgUpdate});
+    ASSERT_EQ(kvhost::ObjectType(deformer), KV_TYPE_SPLINE_WRAP) << kvhost::DescribeTree(doc);
+    EXPECT_EQ(Int(deformer, KV_SPLINEWRAP_AXIS_SWITCH), 1);
+    EXPECT_EQ(Link(deformer, KV_SPLINEWRAP_SPLINE), path);
+    EXPECT_EQ(ModuleMessages(deformer), Messages{KV_MSG_UPDATE});
   }
   void ExpectNaturalInterpolation(KvNode* arrow) {
-    EXPECT_EQ(Int(arrow, kInterpolation), 1);
-    EXPECT_EQ(ModuleMessages(arrow), Messages{kMsgUpdate});
+    EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), 1);
+    EXPECT_EQ(ModuleMessages(arrow), Messages{KV_MSG_UPDATE});
   }
 
   KvNode* path = nullptr;
 };
 
 TEST_P(MakeWrapTest, StopsBeforeOpeningAGroup) {
-  KvNode* elsewhere = kvhost::AllocObject(kSpline);  // in no document: reads as no link
+  KvNode* elsewhere = kvhost::AllocObject(KV_TYPE_SPLINE);  // in no document: reads as no link
   for (KvNode* link : {static_cast<KvNode*>(nullptr), elsewhere}) {
     SCOPED_TRACE(link == nullptr ? "no path" : "path in no document");
     KvNode* arrow = WrappableArrow(true);
@@ -49,7 +49,7 @@ TEST_P(MakeWrapTest, StopsBeforeOpeningAGroup) {
   kvhost::FreeObject(elsewhere);
 
   KvNode* arrow = WrappableArrow(false);
-  KvNode* sibling = Add(kSplineWrap);  // after the arrow: a following sibling
+  KvNode* sibling = Add(KV_TYPE_SPLINE_WRAP);  // after the arrow: a following sibling
   ASSERT_EQ(TopObjects(doc)[0], arrow);
   Mark();
   Press(arrow, ARROW_MAKE_WRAP);
@@ -72,7 +72,7 @@ TEST_P(MakeWrapTest, PressedTwiceTheSecondPressFindsTheFirstDeformer) {
 // written: undo left the interpolation natural until the arrow was recorded first.
 TEST_P(MakeWrapTest, UndoRestoresInterpolationWhenTheArrowWasNotMoved) {
   KvNode* arrow = WrappableArrow(false);
-  KvNode* child = Add(kNull, arrow);
+  KvNode* child = Add(KV_TYPE_NULL, arrow);
   Mark();
 
   Press(arrow, ARROW_MAKE_WRAP);
@@ -93,9 +93,9 @@ TEST_P(MakeWrapTest, UnderAnExtrudeTheDeformerBecomesItsLastChildWithEitherSwitc
   for (bool addExtrude : {false, true}) {
     SCOPED_TRACE(addExtrude ? "with Extrude" : "without Extrude");
     KvNode* arrow = WrappableArrow(addExtrude);
-    KvNode* extrude = Add(kExtrude);
+    KvNode* extrude = Add(KV_TYPE_EXTRUDE);
     Move(arrow, extrude);
-    KvNode* other = Add(kNull, extrude);
+    KvNode* other = Add(KV_TYPE_NULL, extrude);
     Mark();
 
     Press(arrow, ARROW_MAKE_WRAP);
@@ -117,7 +117,7 @@ TEST_P(MakeWrapTest, SwitchOffWritesZeroAndNaturalOffKeepsTheUsersInterpolation)
   KvNode* arrow = WrappableArrow(false);
   Raw(arrow, ARROW_WRAP_SWITCH, false);
   Raw(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, false);
-  Raw(arrow, kInterpolation, 2);
+  Raw(arrow, KV_SPLINEOBJECT_INTERPOLATION, 2);
   Mark();
 
   Press(arrow, ARROW_MAKE_WRAP);
@@ -125,8 +125,8 @@ TEST_P(MakeWrapTest, SwitchOffWritesZeroAndNaturalOffKeepsTheUsersInterpolation)
   ExpectOneGroup();
   ASSERT_EQ(Children(arrow).size(), 1u);
   KvNode* deformer = Children(arrow)[0];
-  EXPECT_EQ(Int(deformer, 1012), 0);
-  EXPECT_EQ(Int(arrow, kInterpolation), 2);
+  EXPECT_EQ(Int(deformer, KV_SPLINEWRAP_AXIS_SWITCH), 0);
+  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), 2);
   EXPECT_TRUE(ModuleMessages(arrow).empty());
   EXPECT_EQ(LastRecords(), Records{New(deformer)});
   ExpectUndoRedoExact(before);
@@ -142,14 +142,14 @@ TEST_P(MakeWrapTest, WithExtrudeAndNoParentBothGoIntoANewExtrude) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
   KvNode* extrude = TopObjects(doc)[0];
-  ASSERT_EQ(kvhost::ObjectType(extrude), kExtrude) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DescribeTree(doc);
   const std::vector<KvNode*> children = Children(extrude);
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[0], arrow);
   ExpectConfigured(children[1]);
   ExpectNaturalInterpolation(arrow);
-  EXPECT_EQ(Int(extrude, 2000), 3);
-  EXPECT_EQ(ModuleMessages(extrude), Messages{kMsgUpdate});
+  EXPECT_EQ(Int(extrude, KV_EXTRUDEOBJECT_CAPSTART), 3);
+  EXPECT_EQ(ModuleMessages(extrude), Messages{KV_MSG_UPDATE});
   // The arrow is already recorded by its move: no further record of it.
   EXPECT_EQ(LastRecords(),
             (Records{New(extrude), Change(arrow), Change(arrow), New(children[1])}));
@@ -158,8 +158,8 @@ TEST_P(MakeWrapTest, WithExtrudeAndNoParentBothGoIntoANewExtrude) {
 
 TEST_P(MakeWrapTest, WithExtrudeUnderAnotherParentTheExtrudeTakesTheArrowsPlace) {
   KvNode* arrow = WrappableArrow(true);
-  KvNode* parent = Add(kNull);
-  KvNode* sibling = Add(kNull, parent);
+  KvNode* parent = Add(KV_TYPE_NULL);
+  KvNode* sibling = Add(KV_TYPE_NULL, parent);
   Move(arrow, parent, Position::Last);
   Mark();
 
@@ -170,7 +170,7 @@ TEST_P(MakeWrapTest, WithExtrudeUnderAnotherParentTheExtrudeTakesTheArrowsPlace)
   const std::vector<KvNode*> top = Children(parent);
   ASSERT_EQ(top.size(), 2u) << kvhost::DescribeTree(doc);
   KvNode* extrude = top[0];
-  EXPECT_EQ(kvhost::ObjectType(extrude), kExtrude);
+  EXPECT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(top[1], sibling);
   const std::vector<KvNode*> children = Children(extrude);
   ASSERT_EQ(children.size(), 2u);
@@ -188,7 +188,7 @@ TEST_P(MakeWrapTest, UnplacedDeformerIsFreedBeforeTheCommandReturns) {
     SCOPED_TRACE(natural ? "natural on" : "natural off");
     KvNode* arrow = WrappableArrow(false);
     Raw(arrow, ARROW_WRAP_NATURAL_INTERPOLATION, natural);
-    KvNode* parent = Add(kNull);
+    KvNode* parent = Add(KV_TYPE_NULL);
     Move(arrow, parent);
     Mark();
 
@@ -197,7 +197,7 @@ TEST_P(MakeWrapTest, UnplacedDeformerIsFreedBeforeTheCommandReturns) {
     EXPECT_EQ(NewObjects(), 0);
     EXPECT_EQ(Children(parent), std::vector<KvNode*>{arrow});
     EXPECT_TRUE(Children(arrow).empty());
-    EXPECT_EQ(Int(arrow, kInterpolation), natural ? 1 : 3);
+    EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), natural ? 1 : 3);
     if (natural) {
       ExpectOneGroup();
       EXPECT_EQ(LastRecords(), Records{Change(arrow)});

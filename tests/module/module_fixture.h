@@ -16,8 +16,6 @@
 
 namespace kvtest {
 
-constexpr std::int32_t kArrowType = 1025060;
-
 struct Flavour {
   const char* name;
   const char* modulePath;
@@ -119,7 +117,7 @@ class ModuleTest : public ::testing::TestWithParam<Flavour> {
 
   // An arrow created from the menu, as the user does.
   KvNode* NewArrow() {
-    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kArrowType);
+    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
     EXPECT_NE(arrow, nullptr);
     return arrow;
   }

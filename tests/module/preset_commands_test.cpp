@@ -5,8 +5,6 @@
 namespace kvtest {
 namespace {
 
-constexpr std::int32_t kLoadMode = 0;
-constexpr std::int32_t kSaveMode = 1;
 
 // Cancels the next dialog the button shows and returns where it started.
 std::string CancelledStart(KvNode* arrow, std::int32_t button) {
@@ -26,8 +24,8 @@ TEST_P(PresetCommandTest, BothDialogsStartInThePresetsFolder) {
     SCOPED_TRACE(button);
     EXPECT_EQ(CancelledStart(arrow, button), presets);
     const kvhost::ShownDialog& shown = kvhost::ShownDialogs().back();
-    EXPECT_EQ(shown.mode, button == ARROW_PRESET_LOAD ? kLoadMode : kSaveMode);
-    EXPECT_EQ(shown.type, 0) << "any file";
+    EXPECT_EQ(shown.mode, button == ARROW_PRESET_LOAD ? KV_FILESELECT_LOAD : KV_FILESELECT_SAVE);
+    EXPECT_EQ(shown.type, KV_FILESELECTTYPE_ANYTHING) << "any file";
     EXPECT_EQ(shown.title, "");
     EXPECT_EQ(shown.forceSuffix, "");
   }
@@ -158,7 +156,7 @@ TEST_P(PresetCommandTest, LoadAddsOneChangeRecordAndSaveNone) {
   EXPECT_TRUE(step.implicit) << "the load must open no undo group of its own";
   EXPECT_FALSE(step.open);
   ASSERT_EQ(step.records.size(), 1u);
-  EXPECT_EQ(step.records[0].type, kUndoChange);
+  EXPECT_EQ(step.records[0].type, KV_UNDOTYPE_CHANGE);
   EXPECT_EQ(step.records[0].node, arrow);
   EXPECT_EQ(kvhost::UndoDepth(doc), 0);
   EXPECT_EQ(kvhost::UnbalancedEndUndos(doc), 0);
@@ -280,7 +278,7 @@ TEST_P(PresetCommandTest, CommandsLeaveNothingAllocated) {
 
 // An arrow in no document can still save, but its load button does nothing at all.
 TEST_P(PresetCommandTest, ArrowOutsideADocumentSavesButDoesNotLoad) {
-  KvNode* arrow = kvhost::AllocObject(kArrowType);
+  KvNode* arrow = kvhost::AllocObject(Okeelvane);
   ASSERT_NE(arrow, nullptr);
   Save(arrow, PathIn("detached.kvp"));
   EXPECT_EQ(ReadBytes(dir / "detached.kvp").size(), kHeaderSize + 155);

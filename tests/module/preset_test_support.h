@@ -25,17 +25,6 @@ namespace kvtest {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Host numbers the preset tests use: the spline settings and primitive settings in every
-// preset, the update message and the change record.
-constexpr std::int32_t kSplineInterpolation = 1001;
-constexpr std::int32_t kSplineSub = 1003;
-constexpr std::int32_t kSplineAngle = 1004;
-constexpr std::int32_t kSplineMaximumLength = 1005;
-constexpr std::int32_t kPrimPlane = 2300;
-constexpr std::int32_t kPrimReverse = 2301;
-constexpr std::int32_t kMsgUpdate = 5;
-constexpr std::int32_t kUndoChange = 40;
-
 inline Bytes ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -114,12 +103,12 @@ inline Items DefaultItems() {
       {ARROW_FLETCHING_LENGTH, Kind::Float, d.fletchingLength},
       {ARROW_FLETCHING_HEIGHT, Kind::Float, d.fletchingHeight},
       {ARROW_FLETCHING_SWEEP, Kind::Float, d.fletchingSweep},
-      {kPrimPlane, Kind::Int, double(h.plane)},
-      {kPrimReverse, Kind::Bool, flag(h.reverse)},
-      {kSplineInterpolation, Kind::Int, double(h.interpolation)},
-      {kSplineSub, Kind::Int, double(h.subdivision)},
-      {kSplineAngle, Kind::Float, h.angle},
-      {kSplineMaximumLength, Kind::Float, h.maximumLength},
+      {KV_PRIM_PLANE, Kind::Int, double(h.plane)},
+      {KV_PRIM_REVERSE, Kind::Bool, flag(h.reverse)},
+      {KV_SPLINEOBJECT_INTERPOLATION, Kind::Int, double(h.interpolation)},
+      {KV_SPLINEOBJECT_SUB, Kind::Int, double(h.subdivision)},
+      {KV_SPLINEOBJECT_ANGLE, Kind::Float, h.angle},
+      {KV_SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float, h.maximumLength},
   };
 }
 
@@ -133,9 +122,9 @@ inline Items DistinctItems() {
     if (item.kind == Kind::Bool) item.value = item.value != 0 ? 0 : 1;
   }
   for (Item& item : items) {
-    if (item.id == kPrimPlane) item.value = 2;
-    if (item.id == kSplineInterpolation) item.value = 1;
-    if (item.id == kSplineSub) item.value = -17;
+    if (item.id == KV_PRIM_PLANE) item.value = 2;
+    if (item.id == KV_SPLINEOBJECT_INTERPOLATION) item.value = 1;
+    if (item.id == KV_SPLINEOBJECT_SUB) item.value = -17;
   }
   return items;
 }
@@ -290,14 +279,14 @@ class PresetTest : public ModuleTest {
     return PressAndCountUpdates(arrow, ARROW_PRESET_LOAD) > 0;
   }
 
-  // Update messages (5) the module sent to the arrow while the button was pressed.
+  // Update messages (KV_MSG_UPDATE) the module sent to the arrow while the button was pressed.
   int PressAndCountUpdates(KvNode* arrow, std::int32_t button) {
     const std::size_t before = kvhost::MessageLog(arrow).size();
     kvhost::PressButton(arrow, button);
     int updates = 0;
     const auto& log = kvhost::MessageLog(arrow);
     for (std::size_t i = before; i < log.size(); ++i) {
-      if (log[i].type == kMsgUpdate && log[i].sender == kvhost::MessageSender::Module) ++updates;
+      if (log[i].type == KV_MSG_UPDATE && log[i].sender == kvhost::MessageSender::Module) ++updates;
     }
     return updates;
   }

@@ -99,9 +99,9 @@ TEST_P(PresetFormatTest, DefaultAngleComesBackInSinglePrecision) {
   const std::string path = PathIn("defaults.kvp");
   Save(NewArrow(), path);
   KvNode* target = NewArrow();
-  kvhost::SetParameterRaw(kvhost::Container(target), kSplineAngle, 1.0);
+  kvhost::SetParameterRaw(kvhost::Container(target), KV_SPLINEOBJECT_ANGLE, 1.0);
   ASSERT_TRUE(Load(target, path));
-  EXPECT_EQ(Float(target, kSplineAngle), 0.0872664600610733);
+  EXPECT_EQ(Float(target, KV_SPLINEOBJECT_ANGLE), 0.0872664600610733);
   EXPECT_EQ(Float(target, ARROW_SHAFT_LENGTH), 400.0);
 }
 
@@ -170,12 +170,12 @@ TEST_P(PresetFormatTest, AnyNonZeroBoolByteReadsTrue) {
   for (const double byte : {2.0, 255.0}) {
     PresetFile file;
     At(file.items, ARROW_CHEVRON_HEAD).value = byte;
-    At(file.items, kPrimReverse).value = byte;
+    At(file.items, KV_PRIM_REVERSE).value = byte;
     WriteBytes(dir / "bools.kvp", file.Build());
     KvNode* arrow = NewArrow();
     ASSERT_TRUE(Load(arrow, PathIn("bools.kvp")));
     EXPECT_TRUE(Bool(arrow, ARROW_CHEVRON_HEAD)) << byte;
-    EXPECT_TRUE(Bool(arrow, kPrimReverse)) << byte;
+    EXPECT_TRUE(Bool(arrow, KV_PRIM_REVERSE)) << byte;
   }
 }
 
@@ -286,8 +286,8 @@ TEST_P(PresetFormatTest, NonFiniteFloatsFailTheLoadAndOutOfRangeValuesLoad) {
   Items odd = DistinctItems();
   At(odd, ARROW_HEAD_LENGTH).value = -50;
   At(odd, ARROW_SHAFT_WIDTH).value = -1e30;
-  At(odd, kPrimPlane).value = 99;
-  At(odd, kSplineInterpolation).value = 42;
+  At(odd, KV_PRIM_PLANE).value = 99;
+  At(odd, KV_SPLINEOBJECT_INTERPOLATION).value = 42;
   WriteBytes(dir / "odd.kvp", PresetFile(odd).Build());
   EXPECT_TRUE(Load(arrow, PathIn("odd.kvp")));
   ExpectItems(arrow, odd);

@@ -13,22 +13,6 @@
 
 namespace kvtest {
 
-constexpr std::int32_t kExtrude = 5116;
-constexpr std::int32_t kCloner = 1018544;
-constexpr std::int32_t kSplineWrap = 1019221;
-constexpr std::int32_t kNull = 5140;
-constexpr std::int32_t kSpline = 5101;
-
-// The host's spline settings shown on the arrow.
-constexpr std::int32_t kInterpolation = 1001;  // 1 natural, 3 adaptive
-constexpr std::int32_t kPrimPlane = 2300;      // 0 XY, 1 ZY, 2 XZ
-
-constexpr std::int32_t kUndoChange = 40;
-constexpr std::int32_t kUndoNewObject = 44;
-
-constexpr std::int32_t kMsgUpdate = 5;
-constexpr std::int32_t kMsgChange = 7;
-
 inline std::string Name(const KvNode* node) {
   if (node == nullptr) return "none";
   return std::to_string(kvhost::ObjectType(node)) + "#" +
@@ -85,9 +69,9 @@ inline std::string Change(const KvNode* node) { return "CHANGE " + Name(node); }
 inline std::vector<std::string> RecordTexts(const kvhost::UndoStepView& step) {
   std::vector<std::string> out;
   for (const auto& r : step.records) {
-    if (r.type == kUndoChange) {
+    if (r.type == KV_UNDOTYPE_CHANGE) {
       out.push_back(Change(r.node));
-    } else if (r.type == kUndoNewObject) {
+    } else if (r.type == KV_UNDOTYPE_NEWOBJ) {
       out.push_back(New(r.node));
     } else {
       out.push_back("type " + std::to_string(r.type) + " " + Name(r.node));

@@ -124,7 +124,7 @@ TEST_F(PanelTest, HostObjectsShowTheirParametersReadOnly) {
   EXPECT_FALSE(shown["object"]["editable"]);
   EXPECT_FALSE(shown["object"]["parameters"].empty());
   EXPECT_FALSE(shown["object"].contains("preview"));
-  EXPECT_NE(Refusal([&] { panel.Set(cloner, 1015, 1); }).find("read-only"), std::string::npos);
+  EXPECT_NE(Refusal([&] { panel.Set(cloner, KV_CLONER_OBJECT_LINK, 1); }).find("read-only"), std::string::npos);
   EXPECT_NE(Refusal([&] { panel.Press(cloner, ARROW_RESET); }).find("not an arrow"), std::string::npos);
 }
 

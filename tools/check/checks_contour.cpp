@@ -19,8 +19,8 @@ std::string PointText(const KvVector& p) {
 
 // A point of the outline laid into plane, brought back into the XY plane.
 KvVector BackToXY(const KvVector& p, std::int32_t plane) {
-  if (plane == 1) return KvVector{p.z, p.y, 0.0};  // ZY holds (-z, y, x)
-  if (plane == 2) return KvVector{p.x, p.z, 0.0};  // XZ holds (x, -z, y)
+  if (plane == KV_PLANE_ZY) return KvVector{p.z, p.y, 0.0};  // ZY holds (-z, y, x)
+  if (plane == KV_PLANE_XZ) return KvVector{p.x, p.z, 0.0};  // XZ holds (x, -z, y)
   return p;
 }
 
@@ -39,10 +39,10 @@ std::string BrokenPromise(const kvtool::Outline& o, KvNode* arrow) {
   }
   if (!o.closed) return "an open spline";
   if (o.type != KV_SPLINETYPE_LINEAR) return "a spline of type " + std::to_string(o.type) + ", not linear";
-  if (o.interpolation != kvtool::IntParameter(arrow, kvtool::kSplineInterpolation) ||
-      o.sub != kvtool::IntParameter(arrow, kvtool::kSplineSub) ||
-      o.angle != kvtool::FloatParameter(arrow, kvtool::kSplineAngle) ||
-      o.maximumLength != kvtool::FloatParameter(arrow, kvtool::kSplineMaximumLength)) {
+  if (o.interpolation != kvtool::IntParameter(arrow, KV_SPLINEOBJECT_INTERPOLATION) ||
+      o.sub != kvtool::IntParameter(arrow, KV_SPLINEOBJECT_SUB) ||
+      o.angle != kvtool::FloatParameter(arrow, KV_SPLINEOBJECT_ANGLE) ||
+      o.maximumLength != kvtool::FloatParameter(arrow, KV_SPLINEOBJECT_MAXIMUMLENGTH)) {
     return "spline settings other than the object's";
   }
   return {};
@@ -61,8 +61,8 @@ void RunContour(CheckContext& context, CheckResult& result) {
     std::vector<KvVector> flat;  // the XY, unreversed outline
     for (std::int32_t plane = 0; plane < 3; ++plane) {
       for (const bool reverse : {false, true}) {
-        kvhost::SetParameterRaw(kvhost::Container(arrow), kvtool::kPrimPlane, plane);
-        kvhost::SetParameterRaw(kvhost::Container(arrow), kvtool::kPrimReverse, reverse);
+        kvhost::SetParameterRaw(kvhost::Container(arrow), KV_PRIM_PLANE, plane);
+        kvhost::SetParameterRaw(kvhost::Container(arrow), KV_PRIM_REVERSE, reverse);
         const std::string where = " in plane " + std::to_string(plane) + (reverse ? " reversed" : "") + " for " + values;
         kvtool::Outline o = session->Contour(arrow);
         if (const std::string broken = BrokenPromise(o, arrow); !broken.empty()) {

@@ -135,7 +135,7 @@ struct Document {
 
 void Collect(KvNode* node, Document& d) {
   d.nodes.push_back(node);
-  if (kvhost::ObjectType(node) == kvtool::kArrowType) d.arrows.push_back(node);
+  if (kvhost::ObjectType(node) == Okeelvane) d.arrows.push_back(node);
   for (KvNode* c : kvhost::Children(node)) Collect(c, d);
 }
 

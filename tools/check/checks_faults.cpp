@@ -95,7 +95,7 @@ void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdi
     session->SavePreset(arrow, preset);
   }
   std::vector<Operation> operations{
-      {"creation", [](KvDocument* doc, KvNode*) { kvhost::CreateObjectFromMenu(doc, kvtool::kArrowType); }, false},
+      {"creation", [](KvDocument* doc, KvNode*) { kvhost::CreateObjectFromMenu(doc, Okeelvane); }, false},
       {"contour", [](KvDocument* doc, KvNode* arrow) { kvhost::FreeObject(kvhost::GetContour(arrow, doc)); }}};
   for (const kvhost::DescParameter& p : session->ArrowDescription().parameters) {
     if (p.type != kvhost::ParamType::Button) continue;
@@ -119,7 +119,7 @@ void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdi
     KvDocument* doc = kvhost::NewDocument();
     KvNode* arrow = nullptr;
     if (op.needsArrow) {
-      arrow = kvhost::CreateObjectFromMenu(doc, kvtool::kArrowType);
+      arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
       WriteValues(arrow, values);
     }
     o.before = DocumentText(doc, false);

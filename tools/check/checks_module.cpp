@@ -69,37 +69,37 @@ void RunEntry(CheckContext& context, CheckResult& result) {
                     (console.empty() ? "" : ", the first: " + console[0].text),
                 "one information line");
   }
-  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(kvtool::kArrowType);
+  const kvhost::PluginEntry* arrow = kvhost::FindPlugin(Okeelvane);
   ++result.cases;
   if (arrow == nullptr || arrow->record.GetContour == nullptr || arrow->description.empty()) {
     result.Fail("no arrow object with a contour and a description registered", "the arrow registered");
   }
-  Expect(result, "action 4", module->Call(4, 0, nullptr, nullptr), 5);
+  Expect(result, "action 4", module->Call(KV_ACTION_PROBE, 0, nullptr, nullptr), KV_RESULT_PROBE);
   for (int action : {0, 5, 7, 100, -1}) {
-    Expect(result, "unknown action " + std::to_string(action), module->Call(action, 0, nullptr, nullptr), -1);
+    Expect(result, "unknown action " + std::to_string(action), module->Call(action, 0, nullptr, nullptr), KV_RESULT_UNHANDLED);
   }
-  Expect(result, "action 6 with an unknown message", module->Call(6, 2, nullptr, nullptr), -1);
+  Expect(result, "action 6 with an unknown message", module->Call(KV_ACTION_MESSAGE, 2, nullptr, nullptr), KV_RESULT_UNHANDLED);
   // A nested action 1 and its action 3 touch nothing; the outer action 3 ends the module.
   const std::int64_t live = kvhost::LiveAllocations();
-  Expect(result, "a nested action 1", module->Initialise(), 1);
-  Expect(result, "the nested action 3", module->End(), 1);
+  Expect(result, "a nested action 1", module->Initialise(), KV_RESULT_OK);
+  Expect(result, "the nested action 3", module->End(), KV_RESULT_OK);
   ++result.cases;
   if (kvhost::LiveAllocations() != live) {
     result.Fail("a nested action 1 and 3 changed the live allocations from " + std::to_string(live) +
                     " to " + std::to_string(kvhost::LiveAllocations()),
                 "no change");
   }
-  Expect(result, "the outer action 3", module->End(), 1);
+  Expect(result, "the outer action 3", module->End(), KV_RESULT_OK);
   module.reset();
   const std::int64_t baseline = kvhost::LiveAllocations();
   kvhost::ResetHost();
 
   // Action 2 before the resources: any answer, no crash, nothing left behind.
   if ((module = LoadModule(context, result)) == nullptr) return;
-  Expect(result, "action 1", module->Initialise(), 1);
+  Expect(result, "action 1", module->Initialise(), KV_RESULT_OK);
   ++result.cases;
   const std::int32_t early = module->StartPlugins();
-  if (early != 0 && early != 1) result.Fail("action 2 before resources answered " + std::to_string(early), "1 or 0");
+  if (early != KV_RESULT_FAILED && early != KV_RESULT_OK) result.Fail("action 2 before resources answered " + std::to_string(early), "1 or 0");
   module->End();
   UnloadAndCount(module, "after an action 2 before resources", baseline, result);
 
@@ -115,12 +115,12 @@ void RunEntry(CheckContext& context, CheckResult& result) {
     module = kvhost::Module::Load((context.plugin / kvtool::kModuleFileName).string(), &error);
     if (module == nullptr) return result.Fail(error, "the module loads");
     Expect(result, "action 1 from host version " + std::to_string(version), module->Initialise(),
-           version == lowest ? 1 : -3);
+           version == lowest ? KV_RESULT_OK : KV_RESULT_REFUSED);
     module->End();
     UnloadAndCount(module, "after host version " + std::to_string(version), baseline, result);
   }
   if ((module = LoadModule(context, result)) == nullptr) return;
-  Expect(result, "action 1 without a module path", module->InitialiseWithoutPath(), -3);
+  Expect(result, "action 1 without a module path", module->InitialiseWithoutPath(), KV_RESULT_REFUSED);
   module->End();
   UnloadAndCount(module, "after action 1 without a path", baseline, result);
 
@@ -242,7 +242,7 @@ void RunLifecycle(CheckContext& context, CheckResult& result) {
     if (module == nullptr) return;
     if (!module->Start()) return result.Fail("cycle " + std::to_string(n + 1) + ": the start failed", "it starts");
     KvDocument* doc = kvhost::NewDocument();
-    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, kvtool::kArrowType);
+    KvNode* arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
     if (arrow != nullptr) kvhost::FreeObject(kvhost::GetContour(arrow, doc));
     kvhost::FreeDocument(doc);
     UnloadAndCount(module, "cycle " + std::to_string(n + 1), 0, result);

@@ -76,12 +76,12 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 std::string TypeLabel(std::int32_t type) {
   switch (type) {
-    case kArrowType: return "Arrow";
-    case kvhost::kExtrudeType: return "Extrude";
-    case kvhost::kClonerType: return "Cloner";
-    case kvhost::kSplineWrapType: return "Spline Wrap";
-    case kvhost::kSplineType: return "Spline";
-    case kvhost::kNullType: return "Null";
+    case Okeelvane: return "Arrow";
+    case KV_TYPE_EXTRUDE: return "Extrude";
+    case KV_TYPE_CLONER: return "Cloner";
+    case KV_TYPE_SPLINE_WRAP: return "Spline Wrap";
+    case KV_TYPE_SPLINE: return "Spline";
+    case KV_TYPE_NULL: return "Null";
     default: return "Object " + std::to_string(type);
   }
 }
@@ -121,7 +121,7 @@ KvNode* Panel::InDocument(std::uint64_t serial) const {
 
 KvNode* Panel::Arrow(std::uint64_t serial) const {
   KvNode* node = InDocument(serial);
-  if (kvhost::ObjectType(node) != kArrowType) {
+  if (kvhost::ObjectType(node) != Okeelvane) {
     Refuse("object #" + std::to_string(serial) + " is a " + TypeLabel(kvhost::ObjectType(node)) +
            ", not an arrow");
   }
@@ -133,7 +133,7 @@ std::uint64_t Panel::Add(std::string_view kind) {
   if (kind == "arrow") {
     node = session_.NewArrow();
   } else if (kind == "spline" || kind == "null") {
-    node = kvhost::CreateObjectFromMenu(Document(), kind == "spline" ? kvhost::kSplineType : kvhost::kNullType);
+    node = kvhost::CreateObjectFromMenu(Document(), kind == "spline" ? KV_TYPE_SPLINE : KV_TYPE_NULL);
     if (node == nullptr) throw ToolError(kStatusFailed, "the host could not create the object");
   } else {
     Refuse("cannot add " + QuotedInput(kind) + " (arrow, spline or null)");
@@ -143,7 +143,7 @@ std::uint64_t Panel::Add(std::string_view kind) {
 
 std::uint64_t Panel::Set(std::uint64_t object, std::int32_t id, const Json& value) {
   KvNode* node = InDocument(object);
-  if (kvhost::ObjectType(node) != kArrowType) {
+  if (kvhost::ObjectType(node) != Okeelvane) {
     Refuse("the parameters of a " + TypeLabel(kvhost::ObjectType(node)) +
            " are shown read-only here");
   }

@@ -26,7 +26,7 @@ Json TreeJson(const std::vector<KvNode*>& nodes) {
 
 KvNode* FirstArrow(const std::vector<KvNode*>& nodes) {
   for (KvNode* node : nodes) {
-    if (kvhost::ObjectType(node) == kArrowType) return node;
+    if (kvhost::ObjectType(node) == Okeelvane) return node;
     if (KvNode* found = FirstArrow(kvhost::Children(node))) return found;
   }
   return nullptr;
@@ -103,7 +103,7 @@ Json Panel::State(std::optional<std::uint64_t> object) {
 Json Panel::ObjectJson(KvNode* node) {
   const std::int32_t type = kvhost::ObjectType(node);
   Json object{{"id", kvhost::ObjectSerial(node)}, {"type", type}, {"label", TypeLabel(type)}};
-  if (type == kArrowType) {
+  if (type == Okeelvane) {
     object["editable"] = true;
     object["groups"] = Json::array();
     for (const kvhost::DescGroup& g : session_.ArrowDescription().groups) {

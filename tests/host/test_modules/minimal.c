@@ -13,5 +13,8 @@ KV_EXPORT int32_t c4d_main(int32_t action, intptr_t first, void* second, void* t
   (void)first;
   (void)second;
   (void)third;
-  return action == 1 || action == 2 || action == 3 || action == 6 ? 1 : -1;
+  return action == KV_ACTION_INIT_SYSTEM || action == KV_ACTION_START || action == KV_ACTION_END ||
+                 action == KV_ACTION_MESSAGE
+             ? KV_RESULT_OK
+             : KV_RESULT_UNHANDLED;
 }
