@@ -45,12 +45,7 @@ TEST(NoAllocation, EveryFamilyAndTheFinishingStep) {
   std::vector<ArrowSettings> records;
   for (int family = 1; family <= 10; ++family) {
     for (bool extra : {false, true}) {
-      ArrowSettings s = DefaultArrowSettings();
-      s.doubleArrow = family <= 2;
-      s.chevronHead = family == 2 || family == 3 || family == 4 || family == 8;
-      s.hasShaft = family <= 7;
-      s.fletching = family == 3 || family == 5;
-      s.bevel = family == 6 || family == 9;
+      ArrowSettings s = FamilySettings(family);
       s.chevronSquareEnds = extra;
       s.tailNotch = extra ? 30 : 0;
       s.headSweep = extra ? 20 : 0;

@@ -240,12 +240,7 @@ TEST(OutlineProperties, FamiliesIgnoreTheSettingsTheyDoNotRead) {
 
 TEST(OutlineProperties, DefaultOutlinesRunClockwise) {
   for (int family = 1; family <= kFamilies; ++family) {
-    ArrowSettings s = DefaultArrowSettings();
-    s.doubleArrow = family <= 2;
-    s.chevronHead = family == 2 || family == 3 || family == 4 || family == 8;
-    s.hasShaft = family <= 7;
-    s.fletching = family == 3 || family == 5;
-    s.bevel = family == 6 || family == 9;
+    ArrowSettings s = FamilySettings(family);
     for (double notch : {0.0, 30.0}) {
       s.tailNotch = notch;
       const ArrowOutline o = BuildArrowOutline(s);

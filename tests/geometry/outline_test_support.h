@@ -16,6 +16,18 @@ struct XY {
 
 using kvtest::DefaultArrowSettings;
 
+// The default settings switched to one outline family, numbered as the dispatch rows
+// (1 double solid .. 10 solid head alone).
+inline ArrowSettings FamilySettings(int family) {
+  ArrowSettings s = kvtest::DefaultArrowSettings();
+  s.doubleArrow = family <= 2;
+  s.chevronHead = family == 2 || family == 3 || family == 4 || family == 8;
+  s.hasShaft = family <= 7;
+  s.fletching = family == 3 || family == 5;
+  s.bevel = family == 6 || family == 9;
+  return s;
+}
+
 inline void ExpectOutline(const ArrowOutline& outline, std::initializer_list<XY> expected,
                           double tolerance = 1e-9) {
   ASSERT_EQ(outline.count, static_cast<int>(expected.size()));

@@ -25,6 +25,17 @@ std::vector<std::string> ConsoleTexts() {
   return texts;
 }
 
+// A status line of the module's own: its text at its fixed place in "main", for every
+// audience, with the default write-meta, as an information line.
+void ExpectStatusLine(const kvhost::ConsoleLine& line, const std::string& text, int lineNo) {
+  EXPECT_EQ(line.text, text);
+  EXPECT_EQ(line.file, "main");
+  EXPECT_EQ(line.line, lineNo);
+  EXPECT_EQ(line.audience, 14);
+  EXPECT_EQ(line.writeMeta, 1);
+  EXPECT_EQ(line.level, KV_OUTPUT_INFO);
+}
+
 class EntryPoint : public ::testing::TestWithParam<Flavour> {
  protected:
   void SetUp() override { kvhost::ResetHost(); }
@@ -50,13 +61,7 @@ TEST_P(EntryPoint, StartRegistersTheArrowAndSaysSo) {
   EXPECT_EQ(kvhost::RegisteredDescription(Okeelvane), "Okeelvane");
 
   ASSERT_EQ(kvhost::ConsoleLines().size(), 1u);
-  const kvhost::ConsoleLine& line = kvhost::ConsoleLines()[0];
-  EXPECT_EQ(line.text, "Orlendt Software: Keelvane successfully loaded.");
-  EXPECT_EQ(line.file, "main");
-  EXPECT_EQ(line.line, 22);
-  EXPECT_EQ(line.audience, 14);
-  EXPECT_EQ(line.writeMeta, 1);
-  EXPECT_EQ(line.level, KV_OUTPUT_INFO);
+  ExpectStatusLine(kvhost::ConsoleLines()[0], "Orlendt Software: Keelvane successfully loaded.", 22);
 }
 
 TEST_P(EntryPoint, ActionResults) {
@@ -247,13 +252,7 @@ TEST_P(EntryPoint, FailedRegistrationAnswersZeroAndSaysSo) {
   ASSERT_EQ(module->LoadResources(), -1);
   EXPECT_EQ(module->StartPlugins(), 0);
   EXPECT_EQ(kvhost::FindPlugin(Okeelvane), nullptr);
-  const kvhost::ConsoleLine& line = kvhost::ConsoleLines().back();
-  EXPECT_EQ(line.text, "Orlendt Software: Failed to load Keelvane.");
-  EXPECT_EQ(line.file, "main");
-  EXPECT_EQ(line.line, 17);
-  EXPECT_EQ(line.audience, 14);
-  EXPECT_EQ(line.writeMeta, 1);
-  EXPECT_EQ(line.level, KV_OUTPUT_INFO);
+  ExpectStatusLine(kvhost::ConsoleLines().back(), "Orlendt Software: Failed to load Keelvane.", 17);
   module->End();
 }
 
