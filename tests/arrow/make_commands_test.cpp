@@ -29,7 +29,7 @@ TEST_P(MakeExtrudeTest, WithoutParentTheArrowGoesIntoANewExtrudeAtTheTop) {
     ExpectOneGroup();
     EXPECT_EQ(NewObjects(), 1);
     KvNode* extrude = TopObjects(doc)[0];
-    ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DocumentText(doc);
     EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
     EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow)}));
     EXPECT_TRUE(ModuleMessages(arrow).empty());
@@ -106,7 +106,7 @@ TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 1);
   const std::vector<KvNode*> children = Children(parent);
-  ASSERT_EQ(children.size(), 2u) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(children.size(), 2u) << kvhost::DocumentText(doc);
   KvNode* extrude = children[0];
   EXPECT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(children[1], sibling);
@@ -135,7 +135,7 @@ TEST_P(MakeExtrudeTest, CapsComeWithTheExtrudeEvenWithoutMemoryForAContainer) {
     Press(arrow, row.button);
 
     KvNode* made = TopObjects(doc)[0];
-    ASSERT_EQ(kvhost::ObjectType(made), row.made) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(made), row.made) << kvhost::DocumentText(doc);
     EXPECT_EQ(Int(made, row.id), row.value);
   }
 }
@@ -274,7 +274,7 @@ TEST_P(MakeClonerTest, AddExtrudeClonesANewExtrudeThatHoldsTheArrow) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
   KvNode* cloner = TopObjects(doc)[0];
-  ASSERT_EQ(Children(cloner).size(), 1u) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(Children(cloner).size(), 1u) << kvhost::DocumentText(doc);
   KvNode* extrude = Children(cloner)[0];
   ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});

@@ -23,7 +23,7 @@ class MakeWrapTest : public SceneTest {
   // The deformer set up from the arrow's defaults: switch on, the path linked.
   void ExpectConfigured(KvNode* deformer) {
     ASSERT_NE(deformer, nullptr);
-    ASSERT_EQ(kvhost::ObjectType(deformer), KV_TYPE_SPLINE_WRAP) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(deformer), KV_TYPE_SPLINE_WRAP) << kvhost::DocumentText(doc);
     EXPECT_EQ(Int(deformer, KV_SPLINEWRAP_AXIS_SWITCH), 1);
     EXPECT_EQ(Link(deformer, KV_SPLINEWRAP_SPLINE), path);
     EXPECT_EQ(ModuleMessages(deformer), Messages{KV_MSG_UPDATE});
@@ -103,7 +103,7 @@ TEST_P(MakeWrapTest, UnderAnExtrudeTheDeformerBecomesItsLastChildWithEitherSwitc
     ExpectOneGroup();
     EXPECT_EQ(NewObjects(), 1);
     const std::vector<KvNode*> children = Children(extrude);
-    ASSERT_EQ(children.size(), 3u) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(children.size(), 3u) << kvhost::DocumentText(doc);
     EXPECT_EQ(children[0], arrow);
     EXPECT_EQ(children[1], other);
     ExpectConfigured(children[2]);
@@ -142,7 +142,7 @@ TEST_P(MakeWrapTest, WithExtrudeAndNoParentBothGoIntoANewExtrude) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
   KvNode* extrude = TopObjects(doc)[0];
-  ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DocumentText(doc);
   const std::vector<KvNode*> children = Children(extrude);
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[0], arrow);
@@ -168,7 +168,7 @@ TEST_P(MakeWrapTest, WithExtrudeUnderAnotherParentTheExtrudeTakesTheArrowsPlace)
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
   const std::vector<KvNode*> top = Children(parent);
-  ASSERT_EQ(top.size(), 2u) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(top.size(), 2u) << kvhost::DocumentText(doc);
   KvNode* extrude = top[0];
   EXPECT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(top[1], sibling);

@@ -1,0 +1,70 @@
+#include "local_files.h"
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <system_error>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+namespace kvhost {
+namespace fs = std::filesystem;
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool WriteWholeFile(const fs::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
+namespace {
+
+// Makes folder for this user alone; false when it exists already.
+bool MakePrivateFolder(const fs::path& folder) {
+#if defined(_WIN32)
+  std::error_code ec;
+  const bool made = fs::create_directory(folder, ec);
+  if (ec) throw fs::filesystem_error("cannot make a scratch folder", folder, ec);
+  return made;
+#else
+  if (::mkdir(folder.c_str(), 0700) == 0) return true;
+  if (errno == EEXIST) return false;
+  throw fs::filesystem_error("cannot make a scratch folder", folder,
+                             std::error_code(errno, std::generic_category()));
+#endif
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(std::string_view what) {
+  const fs::path temp = fs::temp_directory_path();
+  std::random_device random;
+  std::uniform_int_distribution<std::uint64_t> digits;
+  for (;;) {
+    const fs::path folder = temp / ("keelvane-" + std::string(what) + "-" + std::to_string(digits(random)));
+    if (MakePrivateFolder(folder)) {
+      path_ = folder;
+      return;
+    }
+  }
+}
+
+ScratchFolder::~ScratchFolder() { Remove(); }
+
+void ScratchFolder::Remove() const {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+}  // namespace kvhost
