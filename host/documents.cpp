@@ -1,6 +1,7 @@
 // Bd (insertion, spline plane) and the documents the host holds.
 #include <algorithm>
 #include <charconv>
+#include <functional>
 
 #include "host.h"
 
@@ -44,6 +45,19 @@ std::string QuotedText(const std::string& text) {
   return out + "\"";
 }
 
+// A value as DocumentText writes it, a link's target named by name.
+std::string ValueWithNames(const Value& v, const std::function<std::string(const KvNode*)>& name) {
+  if (const auto* i = std::get_if<std::int32_t>(&v)) return std::to_string(*i);
+  if (const auto* d = std::get_if<double>(&v)) return RealText(*d);
+  if (const auto* b = std::get_if<bool>(&v)) return *b ? "true" : "false";
+  if (const auto* s = std::get_if<std::string>(&v)) return QuotedText(*s);
+  if (const auto* p = std::get_if<KvVector>(&v)) {
+    return "(" + RealText(p->x) + "," + RealText(p->y) + "," + RealText(p->z) + ")";
+  }
+  const KvNode* target = std::get<KvNode*>(v);
+  return target == nullptr ? "->none" : "->" + std::to_string(target->type) + name(target);
+}
+
 struct TreeText {
   ObjectNames names;
   std::vector<const KvNode*> places;  // every object of the tree, depth first
@@ -61,22 +75,11 @@ struct TreeText {
     return at == places.end() ? "@outside" : "@" + std::to_string(at - places.begin());
   }
 
-  std::string ValueText(const Value& v) const {
-    if (const auto* i = std::get_if<std::int32_t>(&v)) return std::to_string(*i);
-    if (const auto* d = std::get_if<double>(&v)) return RealText(*d);
-    if (const auto* b = std::get_if<bool>(&v)) return *b ? "true" : "false";
-    if (const auto* s = std::get_if<std::string>(&v)) return QuotedText(*s);
-    if (const auto* p = std::get_if<KvVector>(&v)) {
-      return "(" + RealText(p->x) + "," + RealText(p->y) + "," + RealText(p->z) + ")";
-    }
-    const KvNode* target = std::get<KvNode*>(v);
-    return target == nullptr ? "->none" : "->" + std::to_string(target->type) + Name(target);
-  }
-
   std::string Parameters(const KvNode* node) const {
     std::string out;
     const KvContainer* c = node->data;
-    for (std::int32_t id : ParameterIds(c)) out += " " + std::to_string(id) + "=" + ValueText(*GetParameter(c, id));
+    const auto name = [this](const KvNode* target) { return Name(target); };
+    for (std::int32_t id : ParameterIds(c)) out += " " + std::to_string(id) + "=" + ValueWithNames(*GetParameter(c, id), name);
     return out;
   }
 
@@ -139,6 +142,10 @@ std::string DocumentText(const KvDocument* doc, ObjectNames names) {
   std::string out;
   text.Write(out, first, 0);
   return out;
+}
+
+std::string ValueText(const Value& value) {
+  return ValueWithNames(value, [](const KvNode* target) { return "#" + std::to_string(target->serial); });
 }
 
 std::string ParameterText(const KvNode* node) {

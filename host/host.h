@@ -90,8 +90,9 @@ std::int32_t SplineType(const KvNode* spline);
 enum class ObjectNames { BySerial, ByPlace };
 std::string DocumentText(const KvDocument* doc, ObjectNames names = ObjectNames::BySerial);
 // Every parameter of node's container as DocumentText writes them (by serial):
-// "1001=2 1002=0.25 ...".
+// "1001=2 1002=0.25 ...", and one value so.
 std::string ParameterText(const KvNode* node);
+std::string ValueText(const Value& value);
 
 // ---- The user's actions, as the host performs them --------------------------------------
 

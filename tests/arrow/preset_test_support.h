@@ -204,7 +204,12 @@ inline void ExpectItems(KvNode* node, const Items& items) {
 }
 
 // Every parameter of the node, rendered as text, for before/after comparisons.
-inline std::string Snapshot(KvNode* node) { return kvhost::ParameterText(node); }
+inline std::map<std::int32_t, std::string> Snapshot(KvNode* node) {
+  std::map<std::int32_t, std::string> out;
+  const KvContainer* c = kvhost::Container(node);
+  for (std::int32_t id : kvhost::ParameterIds(c)) out[id] = kvhost::ValueText(*kvhost::GetParameter(c, id));
+  return out;
+}
 
 // Dialog start paths are compared with the platform's own separators: on Windows the
 // module's '/' joins and std::filesystem's '\' both occur.

@@ -72,6 +72,7 @@ class SceneTest : public ModuleTest {
  protected:
   void TearDown() override {
     for (const std::string& e : kvhost::HostErrors()) ADD_FAILURE() << "host error: " << e;
+    for (KvNode* node : detached) kvhost::FreeObject(node);
     ModuleTest::TearDown();
   }
 
@@ -85,6 +86,32 @@ class SceneTest : public ModuleTest {
   }
   void Move(KvNode* node, KvNode* parent, kvhost::Position where = kvhost::Position::Last) {
     kvhost::MoveObject(doc, node, parent, where);
+  }
+  // A spline in no document: a link to it reads as no link. Freed after the test.
+  KvNode* SplineInNoDocument() {
+    detached.push_back(kvhost::AllocObject(KV_TYPE_SPLINE));
+    return detached.back();
+  }
+
+  // The arrow moved last under a new null that holds another null, the sibling, before it.
+  struct Nest {
+    KvNode* parent;
+    KvNode* sibling;
+  };
+  Nest NestUnderParent(KvNode* arrow) {
+    KvNode* parent = Add(KV_TYPE_NULL);
+    KvNode* sibling = Add(KV_TYPE_NULL, parent);
+    Move(arrow, parent, kvhost::Position::Last);
+    return {parent, sibling};
+  }
+  // The new Extrude that took the arrow's place in nest: first under the parent, before
+  // the sibling, and nothing else there; null when there is no such Extrude.
+  KvNode* ExtrudeInPlace(const Nest& nest) const {
+    const std::vector<KvNode*> children = kvhost::Children(nest.parent);
+    const bool inPlace = children.size() == 2 && kvhost::ObjectType(children[0]) == KV_TYPE_EXTRUDE &&
+                         children[1] == nest.sibling;
+    EXPECT_TRUE(inPlace) << kvhost::DocumentText(doc);
+    return inPlace ? children[0] : nullptr;
   }
 
   // Writes a value the way a loaded document holds it: no undo, no message.
@@ -158,6 +185,16 @@ class SceneTest : public ModuleTest {
     EXPECT_EQ(NewObjects(), 0);
   }
 
+  // The button pressed with no memory for the first object it makes: one group opened and
+  // closed, nothing changed, no object left.
+  void PressWithoutMemoryForObjects(KvNode* arrow, std::int32_t button) {
+    Mark();
+    kvhost::FailNextAllocation(kvhost::AllocKind::Object);
+    Press(arrow, button);
+    ExpectOneEmptyGroup();
+    EXPECT_EQ(NewObjects(), 0);
+  }
+
   // One undo brings back the document as it was before the command, one redo its result.
   void ExpectUndoRedoExact(const std::string& original) {
     const std::string after = kvhost::DocumentText(doc);
@@ -172,6 +209,7 @@ class SceneTest : public ModuleTest {
   int groups = 0;
   std::int64_t liveObjects = 0;
   std::int64_t liveOther = 0;
+  std::vector<KvNode*> detached;  // objects in no document, freed after the test
 };
 
 }  // namespace kvtest
