@@ -47,8 +47,8 @@ bool MakePrivateFolder(const fs::path& folder) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder(std::string_view what) {
-  const fs::path temp = fs::temp_directory_path();
+ScratchFolder::ScratchFolder(std::string_view what, const fs::path& parent) {
+  const fs::path temp = parent.empty() ? fs::temp_directory_path() : parent;
   std::random_device random;
   std::uniform_int_distribution<std::uint64_t> digits;
   for (;;) {

@@ -15,13 +15,13 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // Writes bytes as the whole file at path (made or truncated); false when it cannot.
 bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
-// A new empty folder in the temporary folder (TMPDIR, else the system's), named
-// "keelvane-<what>-<random>" apart from every other run's and open to this user alone
-// (0700). It goes, with everything in it, when the object goes.
+// A new empty folder in the temporary folder (TMPDIR, else the system's) or in parent,
+// named "keelvane-<what>-<random>" apart from every other run's and open to this user
+// alone (0700). It goes, with everything in it, when the object goes.
 class ScratchFolder {
  public:
   // Throws std::filesystem::filesystem_error when no folder can be made.
-  explicit ScratchFolder(std::string_view what);
+  explicit ScratchFolder(std::string_view what, const std::filesystem::path& parent = {});
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -17,6 +17,9 @@ namespace kvcheck {
 // seeded from the run's seed and the check's name so that `--only` repeats a check alone.
 struct CheckContext {
   std::filesystem::path plugin;
+  // Where the check's scratch folders go: the run's own scratch folder, which the parent
+  // removes even when the check's process dies.
+  std::filesystem::path scratch;
   int level = 2;              // 1 quick smoke run .. 5 thorough
   std::uint64_t seed = 0;
   std::mt19937_64 random;

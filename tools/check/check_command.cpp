@@ -31,6 +31,7 @@ struct CheckOptions {
   std::vector<std::string> only;
   bool json = false;
   std::string child;  // hidden: run this one check here and write its result to stdout
+  std::string scratch;  // hidden: the child's folder for scratch files (the run's own)
   int timeLimit = 0;  // hidden: seconds a check may run; 0: by level
 };
 
@@ -58,6 +59,7 @@ int RunChild(const CheckOptions& options, const fs::path& plugin) {
   if (info == nullptr) throw ToolError(kStatusBadInput, "no check '" + options.child + "'");
   kvcheck::CheckContext context;
   context.plugin = plugin;
+  context.scratch = options.scratch;
   context.level = options.level;
   context.seed = options.seed.value_or(0);
   context.random.seed(CheckSeed(context.seed, info->name));
@@ -147,7 +149,8 @@ Finding RunInChild(const CheckInfo& info, const CheckOptions& options, const fs:
   const std::string exe = kvhost::ExecutablePath();
   const std::vector<std::string> args{exe, "--plugin", plugin.string(), "check", "--level",
                                       std::to_string(options.level), "--seed",
-                                      std::to_string(*options.seed), "--child", info.name};
+                                      std::to_string(*options.seed), "--child", info.name,
+                                      "--scratch", scratch.Path().string()};
   const fs::path out = scratch / (info.name + ".out");
   const fs::path err = scratch / (info.name + ".err");
   const auto start = std::chrono::steady_clock::now();
@@ -272,6 +275,7 @@ void AddCheckCommand(CLI::App& app, std::vector<Command>& commands) {
   sub->add_option("--only", options->only, "run only this check (repeatable)");
   sub->add_flag("--json", options->json, "one JSON object with every check's figures");
   sub->add_option("--child", options->child)->group("");  // the check's own process
+  sub->add_option("--scratch", options->scratch)->group("");
   sub->add_option("--time-limit", options->timeLimit)->group("");  // for the tests of a hang
   commands.push_back({"check", sub, [options](const ToolOptions& tool) {
                         const fs::path plugin = fs::absolute(ChoosePluginFolder(tool.plugin));
