@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <system_error>
 
@@ -16,7 +15,11 @@ namespace fs = std::filesystem;
 std::optional<std::string> ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // read() turns a failed read (a folder opens, then fails to read) into badbit, where
+  // reading through stream iterators would throw.
+  std::string bytes;
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
   return bytes;
 }

@@ -30,7 +30,8 @@ std::string EditsText(const std::vector<ParameterEdit>& edits);
 // Writes the values straight into node's container (no undo, no message).
 void WriteValues(KvNode* node, const std::vector<ParameterEdit>& edits);
 
-// The first line in which a and b differ, as "line N: <a> / <b>".
+// Where two document texts (kvhost::DocumentText) first differ: "object N (<name>): <a's
+// value> / <b's value>", or the N-th object's lines when only one text has it.
 std::string FirstDifference(const std::string& a, const std::string& b);
 
 // The module of the plug-in folder loaded into a reset host, not yet started; null, with
