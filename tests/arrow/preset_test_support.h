@@ -16,22 +16,12 @@
 #include <vector>
 
 #include "arrow_defaults.h"
+#include "file_bytes.h"
 #include "file_paths.h"
 #include "local_files.h"
 #include "module_fixture.h"
 
 namespace kvtest {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes ReadBytes(const std::filesystem::path& path) {
-  const std::string bytes = kvhost::ReadWholeFile(path).value_or("");
-  return Bytes(bytes.begin(), bytes.end());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
-  kvhost::WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
-}
 
 inline Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count) {
   if (offset >= bytes.size()) return {};

@@ -49,12 +49,12 @@ class FileEncoding : public FileServicesTest {
     fill(f);
     EXPECT_TRUE(bf->Close(f));
     bf->Free(f);
-    return kvtest::ReadAll(dir / "out.bin");
+    return kvtest::ReadBytes(dir / "out.bin");
   }
 
   // A file holding bytes, opened for big-endian reading; freed by the caller.
   KvFile* Reading(const Bytes& bytes) {
-    kvtest::WriteAll(dir / "in.bin", bytes);
+    kvtest::WriteBytes(dir / "in.bin", bytes);
     KvFile* f = bf->Alloc();
     EXPECT_TRUE(bf->Open(f, InDir("in.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
     return f;
@@ -220,7 +220,7 @@ TEST_F(FileEncoding, HugeLengthFailsUnderAMemoryLimit) {
 #elif defined(_WIN32)
   GTEST_SKIP() << "Windows has no address-space limit (setrlimit); HugeLengthFailsAtOnceWithoutReserving covers the reservation";
 #else
-  kvtest::WriteAll(dir / "in.bin", {0x7F, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 'e', 0});
+  kvtest::WriteBytes(dir / "in.bin", {0x7F, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 'e', 0});
   const std::string path = (dir / "in.bin").string();
   EXPECT_EXIT(std::exit(ReadHugeLengthUnderLimit(bf, path)), ::testing::ExitedWithCode(kFailedAsShortFile), "");
 #endif

@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bitmaps.h"
 #include "dialogs.h"
+#include "file_bytes.h"
 #include "file_paths.h"
 #include "file_stream.h"
 #include "host.h"
@@ -19,15 +19,6 @@
 
 namespace kvtest {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes ReadAll(const std::filesystem::path& path) {
-  const std::string bytes = kvhost::ReadWholeFile(path).value_or("");
-  return Bytes(bytes.begin(), bytes.end());
-}
-inline void WriteAll(const std::filesystem::path& path, const Bytes& bytes) {
-  kvhost::WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
-}
 inline std::string ReadText(const std::filesystem::path& path) { return kvhost::ReadWholeFile(path).value_or(""); }
 inline void WriteText(const std::filesystem::path& path, const std::string& text) { kvhost::WriteWholeFile(path, text); }
 
