@@ -4,7 +4,6 @@
 // temporary folder (TMPDIR); on a disk-backed one the truncating open of the save dominates,
 // so TMPDIR=/dev/shm measures the file object and the preset code alone.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "arrow_presets.h"
 #include "host.h"
+#include "local_files.h"
 
 extern "C" Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third);
 extern "C" KvModuleRecord g_maxon;
@@ -35,8 +35,6 @@ struct PresetBench {
     if (arrow == nullptr) std::abort();
     data = static_cast<BaseObject*>(GeListNode::FromHandle(arrow))->GetDataInstance();
     data->SetString(ARROW_PRESET_NAME, String("benchmark arrow"));
-    folder = std::filesystem::temp_directory_path() / ("kv_bench_presets_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
     path.emplace((folder / "bench.kvp").string().c_str());
   }
   ~PresetBench() {
@@ -44,13 +42,12 @@ struct PresetBench {
     kvhost::FreeDocument(doc);
     module.reset();
     kvhost::ResetHost();
-    std::filesystem::remove_all(folder);
   }
 
   std::unique_ptr<kvhost::Module> module;
   KvDocument* doc = nullptr;
   BaseContainer* data = nullptr;
-  std::filesystem::path folder;
+  const kvhost::ScratchFolder folder{"bench-presets"};
   std::optional<Filename> path;  // made once the module holds the host's tables
 };
 

@@ -4,8 +4,6 @@
 // Every input must leave the host's live allocations where they were, and no string read
 // may reserve more bytes than the file holds (a length field is input like any other). An
 // input the reader accepts must survive being written back and read again unchanged.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +13,7 @@
 
 #include "arrow_presets.h"
 #include "host.h"
+#include "local_files.h"
 
 extern "C" Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third);
 extern "C" KvModuleRecord g_maxon;
@@ -53,19 +52,10 @@ constexpr PresetParameter kPresetParameters[] = {
   std::abort();
 }
 
-// The module started in-process, and two scratch files of this process.
+// The module started in-process, and a scratch folder of this process for its two files.
 struct Harness {
-  Harness() {
-    const std::string pid = std::to_string(::getpid());
-    input = "/tmp/kv_preset_fuzz_" + pid + ".kvp";
-    rewritten = "/tmp/kv_preset_fuzz_" + pid + "_rewritten.kvp";
-    StartHost();
-  }
-  ~Harness() {
-    StopHost();
-    std::remove(input.c_str());
-    std::remove(rewritten.c_str());
-  }
+  Harness() { StartHost(); }
+  ~Harness() { StopHost(); }
 
   void StartHost() {
     kvhost::ResetHost();
@@ -81,17 +71,11 @@ struct Harness {
   }
 
   std::unique_ptr<kvhost::Module> module;
-  std::string input;
-  std::string rewritten;
+  const kvhost::ScratchFolder folder{"preset-fuzz"};
+  const std::string input = (folder / "input.kvp").string();
+  const std::string rewritten = (folder / "rewritten.kvp").string();
   int inputs = 0;
 };
-
-bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
-}
 
 // Reads the preset at path into scratch; false when it cannot be opened or read.
 bool ReadPreset(const std::string& path, BaseContainer& scratch) {
@@ -135,7 +119,9 @@ bool SameValues(const BaseContainer& a, const BaseContainer& b) {
 }
 
 void FuzzOne(Harness& h, const uint8_t* data, size_t size) {
-  if (!WriteInput(h.input, data, size)) Fault("cannot write the input file");
+  if (!kvhost::WriteWholeFile(h.input, std::string_view(reinterpret_cast<const char*>(data), size))) {
+    Fault("cannot write the input file");
+  }
   BaseContainer scratch;
   if (!ReadPreset(h.input, scratch)) return;
   for (const PresetParameter& p : kPresetParameters) {

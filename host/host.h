@@ -49,9 +49,6 @@ void SetSplinePlane(KvDocument* doc, std::int32_t plane);
 std::vector<KvNode*> TopObjects(const KvDocument* doc);
 std::vector<KvNode*> Children(const KvNode* node);
 bool IsInside(const KvNode* node, const KvNode* ancestor);  // node == ancestor or below it
-// A readable outline of the document's tree, one object per line, indented by depth:
-// "<type>#<serial>". For test failure messages.
-std::string DescribeTree(const KvDocument* doc);
 
 // New detached host object (Bo.Alloc as the module calls it): null when out of memory or
 // the type is neither a host type nor a registered plug-in.
@@ -83,6 +80,19 @@ std::vector<KvVector> SplinePoints(const KvNode* spline);
 std::int32_t SplinePointCount(const KvNode* spline);
 // The spline type given when the spline was allocated; -1 for a node that is no spline.
 std::int32_t SplineType(const KvNode* spline);
+
+// The document as text, for comparing documents and for failure messages: the tree in
+// order, one object a line indented by its depth, each with its type, its name and every
+// parameter of its container: "5100#3 1001=2 1002=0.25 1003=true 1004=->5101#4". Two
+// documents are the same exactly when their texts are. By serial, objects are named
+// "#<serial>"; by place, "@<n>" for the n-th object of the tree depth first ("@outside"
+// for a link out of it), so that two documents built alike compare the same.
+enum class ObjectNames { BySerial, ByPlace };
+std::string DocumentText(const KvDocument* doc, ObjectNames names = ObjectNames::BySerial);
+// Every parameter of node's container as DocumentText writes them (by serial):
+// "1001=2 1002=0.25 ...", and one value so.
+std::string ParameterText(const KvNode* node);
+std::string ValueText(const Value& value);
 
 // ---- The user's actions, as the host performs them --------------------------------------
 

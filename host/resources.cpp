@@ -5,10 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <map>
+#include <numbers>
 #include <new>
-#include <sstream>
 #include <system_error>
 
 #include "accounting.h"
@@ -16,6 +15,7 @@
 #include "file_paths.h"
 #include "host.h"
 #include "host_strings.h"
+#include "local_files.h"
 #include "resource_parser.h"
 
 namespace kvhost {
@@ -48,14 +48,12 @@ const std::map<std::string, std::int32_t, std::less<>>& HostSymbols() {
 }
 
 bool ReadText(const fs::path& path, std::string& text, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
     error = path.string() + ": cannot be read (missing?)";
     return false;
   }
-  std::ostringstream all;
-  all << in.rdbuf();
-  text = all.str();
+  text = std::move(*bytes);
   return true;
 }
 
@@ -232,6 +230,12 @@ const char* ParamUnitName(ParamUnit unit) {
     case ParamUnit::Degree: return "DEGREE";
   }
   return "";
+}
+
+double ShownScale(ParamUnit unit) {
+  if (unit == ParamUnit::Percent) return 100.0;
+  if (unit == ParamUnit::Degree) return 180.0 / std::numbers::pi;
+  return 1.0;
 }
 
 bool LoadResourceFolder(const fs::path& folder, ResourceFolder& out, std::string& error) {

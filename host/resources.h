@@ -28,6 +28,9 @@ enum class ParamUnit { None, Real, Meter, Percent, Degree };
 
 const char* ParamTypeName(ParamType type);  // as written in a .res: "REAL", "LONG", ...
 const char* ParamUnitName(ParamUnit unit);  // "METER", ...; "" for None
+// The factor from a stored value to the value shown in unit: 100 for PERCENT (a stored
+// fraction), degrees per radian for DEGREE (a stored angle), 1 for the rest.
+double ShownScale(ParamUnit unit);
 
 struct CycleEntry {
   std::int32_t value = 0;

@@ -3,10 +3,11 @@
 // compressed without a predictor, as tools/make_icon.cpp writes the icon. Anything else
 // is not a readable image. Pixels come out as libtiff's RGBA reader gives them.
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "local_files.h"
 #include "tiff_reader.h"
 
 namespace kvhost {
@@ -156,9 +157,9 @@ bool DecodeLzw(const std::uint8_t* code, std::size_t size, std::size_t limit, By
 }  // namespace
 
 bool ReadTiff(const std::string& path, KvBitmap& bitmap) {
-  std::ifstream file(path, std::ios::binary);
+  const std::optional<std::string> file = ReadWholeFile(path);
   if (!file) return false;
-  const Bytes data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const Bytes data(file->begin(), file->end());
   TiffBytes in{data};
   Directory dir;
   if (!ReadDirectory(in, dir) || !Supported(dir)) return false;

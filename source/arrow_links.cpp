@@ -2,9 +2,9 @@
 
 #include "description/okeelvane.h"
 
-namespace {
-
 Bool IsType(const BaseObject* op, Int32 type) { return op != nullptr && op->GetType() == type; }
+
+namespace {
 
 void SetCapsOn(BaseContainer& bc) {
   bc.SetInt32(EXTRUDEOBJECT_CAPSTART, 3);

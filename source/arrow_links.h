@@ -5,6 +5,9 @@
 
 #include "keelvane.h"
 
+// Whether op is an object of type; false for null.
+Bool IsType(const BaseObject* op, Int32 type);
+
 // The first Spline Wrap deformer among the arrow's children, then its preceding siblings
 // (nearest first), then its following siblings; null when there is none.
 BaseObject* FindWrapDeformer(BaseObject* arrow);

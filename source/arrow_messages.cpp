@@ -11,12 +11,10 @@ namespace {
 // The arrow's Cloner: its parent, or else its grandparent (an arrow in an Extrude in a
 // Cloner); null when neither is one.
 BaseObject* FindCloner(BaseObject* parent, BaseObject* grandparent) {
-  if (parent != nullptr && parent->GetType() == Ocloner) return parent;
-  if (grandparent != nullptr && grandparent->GetType() == Ocloner) return grandparent;
+  if (IsType(parent, Ocloner)) return parent;
+  if (IsType(grandparent, Ocloner)) return grandparent;
   return nullptr;
 }
-
-Bool IsType(const BaseObject* op, Int32 type) { return op != nullptr && op->GetType() == type; }
 
 void ParameterChanged(BaseObject* arrow, Int32 id) {
   BaseDocument* doc = arrow->GetDocument();

@@ -30,6 +30,11 @@ class ArrowObject : public ObjectData {
   Filename presetFolder;
 };
 
+// The allocator the module's entry (main.cpp) registers for the arrow object:
+// ArrowObject::Alloc (arrow_allocator.cpp). It has a file of its own so that a test module
+// built from the same entry can register a variant of the object instead.
+DataAllocator* ArrowAllocator();
+
 // Writes the defaults of every reset parameter into the node's container. Records no
 // undo and sends no message: callers do that.
 void ResetArrowDefaults(GeListNode* node);

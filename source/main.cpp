@@ -25,7 +25,7 @@ constexpr Int32 ARROW_INFO_FLAGS = OBJECT_GENERATOR | OBJECT_ISSPLINE;  // 132
 Bool RegisterArrowObject() {
   const String name = GeLoadString(IDS_ARROW);
   AutoBitmap icon(String("keelvane.tif"), 1.0);
-  return RegisterObjectPlugin(ID_ARROW_OBJECT, name, ARROW_INFO_FLAGS, ArrowObject::Alloc,
+  return RegisterObjectPlugin(ID_ARROW_OBJECT, name, ARROW_INFO_FLAGS, ArrowAllocator(),
                               String("Okeelvane"), icon, 0);
 }
 

@@ -94,7 +94,7 @@ int RunGallery(const ToolOptions& tool, const GalleryOptions& o) {
   session.WarnAboutHostErrors();
   std::cout << "gallery: " << families.size() << " outline families written to " << o.output
             << "\n";
-  return 0;
+  return kStatusOk;
 }
 
 }  // namespace

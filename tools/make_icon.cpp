@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
   TIFF* tif = TIFFOpen(path, "w");
   if (!tif) {
     std::fprintf(stderr, "make-icon: cannot write %s\n", path);
-    return 1;
+    return EXIT_FAILURE;
   }
   std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kSize);
@@ -99,8 +100,8 @@ int main(int argc, char** argv) {
   TIFFClose(tif);
   if (!ok) {
     std::fprintf(stderr, "make-icon: writing %s failed\n", path);
-    return 1;
+    return EXIT_FAILURE;
   }
   std::printf("make-icon: wrote %s (%dx%d RGBA)\n", path, kSize, kSize);
-  return 0;
+  return EXIT_SUCCESS;
 }

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "output_file.h"
 #include "plugin_session.h"
+#include "tool_error.h"
 
 namespace kvtool {
 namespace {
@@ -30,7 +31,7 @@ int RunOutline(const ToolOptions& tool, const OutlineOptions& o) {
     std::cout << "outline: " << outline.points.size() << " points written to " << o.output
               << " (" << o.format << ")\n";
   }
-  return 0;
+  return kStatusOk;
 }
 
 }  // namespace

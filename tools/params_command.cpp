@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "json_text.h"
 #include "plugin_session.h"
+#include "tool_error.h"
 #include "value_text.h"
 
 namespace kvtool {
@@ -50,7 +51,7 @@ int RunParams(const ToolOptions& tool, const ParamsOptions& o) {
 
   if (o.json) {
     std::cout << JsonText(list) << "\n";
-    return 0;
+    return kStatusOk;
   }
   std::array<std::size_t, 6> width{};
   for (const auto& row : rows) {
@@ -66,7 +67,7 @@ int RunParams(const ToolOptions& tool, const ParamsOptions& o) {
   }
   std::cout << "params: " << description.parameters.size() << " parameters of "
             << description.name << "\n";
-  return 0;
+  return kStatusOk;
 }
 
 }  // namespace

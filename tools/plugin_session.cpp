@@ -46,7 +46,7 @@ fs::path ChoosePluginFolder(const std::string& option) {
   return (bindir / ".." / "plugins" / "win" / "keelvane").lexically_normal();
 }
 
-PluginSession::PluginSession(const fs::path& folder) : folder_(folder) {
+fs::path ModuleFileOf(const fs::path& folder) {
   const fs::path modulePath = folder / kModuleFileName;
   std::error_code ec;
   if (!fs::is_regular_file(modulePath, ec)) {
@@ -54,12 +54,22 @@ PluginSession::PluginSession(const fs::path& folder) : folder_(folder) {
                                        " (name the plug-in folder with --plugin DIR or "
                                        "KEELVANE_PLUGIN)");
   }
-  kvhost::ResetHost();
+  return modulePath;
+}
+
+std::unique_ptr<kvhost::Module> LoadPluginModule(const fs::path& folder) {
+  const fs::path modulePath = ModuleFileOf(folder);
   std::string error;
-  module_ = kvhost::Module::Load(modulePath.string(), &error);
-  if (module_ == nullptr) {
-    throw ToolError(kStatusFailed, "cannot load module " + Quoted(modulePath) + ": " + error);
-  }
+  std::unique_ptr<kvhost::Module> module = kvhost::Module::Load(modulePath.string(), &error);
+  // The host's reason names the file already.
+  if (module == nullptr) throw ToolError(kStatusFailed, error);
+  return module;
+}
+
+PluginSession::PluginSession(const fs::path& folder) : folder_(folder) {
+  const fs::path modulePath = ModuleFileOf(folder);
+  kvhost::ResetHost();
+  module_ = LoadPluginModule(folder);
   if (!module_->Start()) {
     std::string console;
     for (const kvhost::ConsoleLine& line : kvhost::ConsoleLines()) console += "\n  " + line.text;
@@ -71,6 +81,7 @@ PluginSession::PluginSession(const fs::path& folder) : folder_(folder) {
                                        " registered no arrow object (type " +
                                        std::to_string(Okeelvane) + ")");
   }
+  std::string error;
   if (!kvhost::LoadResourceFolder(folder / "res", resources_, error)) {
     throw ToolError(kStatusFailed, "cannot read the resources of " + Quoted(folder) + ": " + error);
   }

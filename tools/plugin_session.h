@@ -28,6 +28,13 @@ constexpr const char* kModuleFileName = KEELVANE_MODULE_FILE_NAME;
 // variable KEELVANE_PLUGIN, else <bindir>/../plugins/win/keelvane beside the tool.
 std::filesystem::path ChoosePluginFolder(const std::string& option);
 
+// The module file of the plug-in folder. Throws a ToolError (status 1) naming it when
+// there is none.
+std::filesystem::path ModuleFileOf(const std::filesystem::path& folder);
+// The module of the plug-in folder loaded into the host, not yet started. Throws a
+// ToolError (status 1) naming the file and what went wrong.
+std::unique_ptr<kvhost::Module> LoadPluginModule(const std::filesystem::path& folder);
+
 class PluginSession {
  public:
   // Loads and starts the module of folder. Throws a ToolError (status 1) naming the

@@ -5,10 +5,8 @@
 namespace kvtool {
 namespace {
 
-[[noreturn]] void Wrong(const std::string& what) { throw ToolError(kStatusBadInput, what); }
-
 void Expect(bool ok, const char* usage) {
-  if (!ok) Wrong(std::string("usage: ") + usage);
+  if (!ok) Refuse(std::string("usage: ") + usage);
 }
 
 std::int32_t TypeNamed(const std::string& word) {
@@ -19,7 +17,7 @@ std::int32_t TypeNamed(const std::string& word) {
   if (word == "null") return KV_TYPE_NULL;
   if (word == "arrow") return Okeelvane;
   if (const auto number = ParseInt32(word)) return *number;
-  Wrong("unknown object type '" + word + "' (extrude, cloner, splinewrap, spline, null, or a number)");
+  Refuse("unknown object type '" + word + "' (extrude, cloner, splinewrap, spline, null, or a number)");
 }
 
 }  // namespace
@@ -41,7 +39,7 @@ void SceneScript::Object(const Words& words) {
   const std::int32_t type = TypeNamed(words[2]);
   KvNode* node = kvhost::CreateObjectFromMenu(session_.Document(), type);
   if (node == nullptr) {
-    Wrong("the host cannot create an object of type " + std::to_string(type) +
+    Refuse("the host cannot create an object of type " + std::to_string(type) +
           " (neither a host type nor a registered plug-in)");
   }
   Name(node, words[1]);
@@ -58,10 +56,10 @@ void SceneScript::Place(const Words& words) {
     parent = InDocument(words[3]);
     next = 4;
     if (kvhost::IsInside(parent, node)) {
-      Wrong("'" + words[1] + "' cannot go under itself or an object inside it");
+      Refuse("'" + words[1] + "' cannot go under itself or an object inside it");
     }
   } else if (words[2] != "top") {
-    Wrong(std::string("usage: ") + usage);
+    Refuse(std::string("usage: ") + usage);
   }
   kvhost::Position where = kvhost::Position::First;
   if (words.size() > next) {
@@ -86,12 +84,12 @@ void SceneScript::Press(const Words& words) {
   Expect(words.size() == 3, "press OBJECT BUTTON");
   KvNode* node = InDocument(words[1]);
   if (kvhost::ObjectType(node) != Okeelvane) {
-    Wrong("'" + words[1] + "' is a " + KindOfType(kvhost::ObjectType(node)) +
+    Refuse("'" + words[1] + "' is a " + KindOfType(kvhost::ObjectType(node)) +
           " and has no buttons of the arrow");
   }
   const auto button = session_.ArrowParameter(words[2]);
-  if (!button) Wrong("unknown button '" + words[2] + "'");
-  if (button->kind != ValueKind::Button) Wrong(button->name + " is not a button");
+  if (!button) Refuse("unknown button '" + words[2] + "'");
+  if (button->kind != ValueKind::Button) Refuse(button->name + " is not a button");
   kvhost::PressButton(node, button->id);
 }
 
@@ -111,7 +109,7 @@ void SceneScript::Plane(const Words& words) {
   if (p == "XY" || p == "0") plane = 0;
   if (p == "ZY" || p == "1") plane = 1;
   if (p == "XZ" || p == "2") plane = 2;
-  if (plane < 0) Wrong("unknown plane '" + p + "' (XY, ZY or XZ)");
+  if (plane < 0) Refuse("unknown plane '" + p + "' (XY, ZY or XZ)");
   kvhost::SetSplinePlane(session_.Document(), plane);
 }
 
@@ -120,13 +118,13 @@ void SceneScript::UndoRedo(const Words& words, bool undo) {
   int count = 1;
   if (words.size() == 2) {
     const auto n = ParseInt32(words[1]);
-    if (!n || *n < 1) Wrong("'" + words[1] + "' is not a count (1 or more)");
+    if (!n || *n < 1) Refuse("'" + words[1] + "' is not a count (1 or more)");
     count = *n;
   }
   for (int i = 0; i < count; ++i) {
     const bool done = undo ? kvhost::Undo(session_.Document()) : kvhost::Redo(session_.Document());
     if (!done) {
-      Wrong(std::string("nothing to ") + (undo ? "undo" : "redo") + " after " + std::to_string(i) +
+      Refuse(std::string("nothing to ") + (undo ? "undo" : "redo") + " after " + std::to_string(i) +
             " of " + std::to_string(count) + " steps");
     }
   }

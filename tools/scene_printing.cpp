@@ -9,8 +9,6 @@
 namespace kvtool {
 namespace {
 
-[[noreturn]] void Wrong(const std::string& what) { throw ToolError(kStatusBadInput, what); }
-
 std::string RecordName(std::int32_t type) {
   if (type == KV_UNDOTYPE_CHANGE) return "CHANGE";
   if (type == KV_UNDOTYPE_NEWOBJ) return "NEWOBJ";
@@ -50,7 +48,7 @@ void SceneScript::Print(const Words& words) {
   if (words.size() == 3 && words[1] == "contour") return PrintContour(words[2]);
   if (words.size() == 3 && words[1] == "messages") return PrintMessages(words[2]);
   if (words.size() == 2) return PrintObject(words[1]);
-  Wrong(std::string("usage: ") + usage);
+  Refuse(std::string("usage: ") + usage);
 }
 
 void SceneScript::PrintTree() {
@@ -71,7 +69,7 @@ void SceneScript::PrintTree() {
 
 void SceneScript::PrintObject(std::string_view name) {
   const Found found = Lookup(name);
-  if (found.node == nullptr) Wrong("no object named '" + std::string(name) + "'");
+  if (found.node == nullptr) Refuse("no object named '" + std::string(name) + "'");
   KvNode* node = found.node;
   const std::int32_t type = kvhost::ObjectType(node);
   std::string text = std::string(name) + " (" + KindOfType(type) + ", type " +
@@ -103,7 +101,7 @@ void SceneScript::PrintObject(std::string_view name) {
 void SceneScript::PrintContour(std::string_view name) {
   KvNode* node = InDocument(name);
   if (kvhost::ObjectType(node) != Okeelvane) {
-    Wrong("'" + std::string(name) + "' is a " + KindOfType(kvhost::ObjectType(node)) +
+    Refuse("'" + std::string(name) + "' is a " + KindOfType(kvhost::ObjectType(node)) +
           ", not an arrow: it has no contour");
   }
   const Outline outline = session_.Contour(node);
@@ -145,7 +143,7 @@ void SceneScript::PrintUndo() {
 
 void SceneScript::PrintMessages(std::string_view name) {
   const Found found = Lookup(name);
-  if (found.node == nullptr) Wrong("no object named '" + std::string(name) + "'");
+  if (found.node == nullptr) Refuse("no object named '" + std::string(name) + "'");
   std::string text = "messages of " + std::string(name) + ":\n";
   Json list = Json::array();
   for (const kvhost::MessageLogEntry& m : kvhost::MessageLog(found.node)) {

@@ -12,8 +12,6 @@
 namespace kvtool {
 namespace {
 
-[[noreturn]] void Wrong(const std::string& what) { throw ToolError(kStatusBadInput, what); }
-
 // Pre-order walk of the document tree.
 void Walk(KvNode* node, const std::function<void(KvNode*)>& visit) {
   visit(node);
@@ -57,7 +55,7 @@ std::vector<std::string> SplitSceneLine(std::string_view line) {
       inWord = true;
     }
   }
-  if (quoted) Wrong("a quote is not closed");
+  if (quoted) Refuse("a quote is not closed");
   if (inWord) words.push_back(word);
   return words;
 }
@@ -117,7 +115,7 @@ void SceneScript::RunCommand(const Words& words) {
   if (verb == "undo") return UndoRedo(words, true);
   if (verb == "redo") return UndoRedo(words, false);
   if (verb == "print") return Print(words);
-  Wrong("unknown command '" + verb +
+  Refuse("unknown command '" + verb +
         "' (arrow, object, place, set, press, dialog, plane, undo, redo, print)");
 }
 
@@ -138,11 +136,11 @@ void SceneScript::CheckNewName(const std::string& name) const {
                                          "messages", "console", "cancel"};
   bool valid = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) != 0;
   for (char c : name) valid = valid && IsNameChar(c);
-  if (!valid) Wrong("'" + name + "' is not a name (a letter, then letters, digits, _ - .)");
+  if (!valid) Refuse("'" + name + "' is not a name (a letter, then letters, digits, _ - .)");
   for (const char* word : reserved) {
-    if (name == word) Wrong("'" + name + "' is a word of the script and cannot name an object");
+    if (name == word) Refuse("'" + name + "' is a word of the script and cannot name an object");
   }
-  if (serials_.count(name) > 0) Wrong("the name '" + name + "' is taken already");
+  if (serials_.count(name) > 0) Refuse("the name '" + name + "' is taken already");
 }
 
 void SceneScript::Name(KvNode* node, const std::string& name) {
@@ -182,11 +180,11 @@ SceneScript::Found SceneScript::Lookup(std::string_view name) const {
 KvNode* SceneScript::InDocument(std::string_view name) const {
   const Found found = Lookup(name);
   if (found.node == nullptr) {
-    if (serials_.find(name) != serials_.end()) Wrong("object '" + std::string(name) + "' is gone");
-    Wrong("no object named '" + std::string(name) + "'");
+    if (serials_.find(name) != serials_.end()) Refuse("object '" + std::string(name) + "' is gone");
+    Refuse("no object named '" + std::string(name) + "'");
   }
   if (!found.inDocument) {
-    Wrong("object '" + std::string(name) + "' is not in the document (undone)");
+    Refuse("object '" + std::string(name) + "' is not in the document (undone)");
   }
   return found.node;
 }
@@ -231,7 +229,7 @@ int RunSceneCommand(const ToolOptions& tool, const SceneOptions& o) {
   } else {
     std::cout << summary << "\n";
   }
-  return 0;
+  return kStatusOk;
 }
 
 }  // namespace

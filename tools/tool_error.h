@@ -17,4 +17,7 @@ struct ToolError : std::runtime_error {
   int status;
 };
 
+// The command line or an input is wrong: throws a ToolError with kStatusBadInput and why.
+[[noreturn]] inline void Refuse(const std::string& why) { throw ToolError(kStatusBadInput, why); }
+
 }  // namespace kvtool

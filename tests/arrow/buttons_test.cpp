@@ -132,8 +132,7 @@ TEST_P(ArrowButtonTest, ArrowInNoDocumentIgnoresEditsAndCommands) {
   Raw(loose, ARROW_CLONE_SPLINE, spline);
   Raw(loose, ARROW_WRAP_SPLINE, spline);
   Raw(loose, ARROW_EXTRUDE_CAPS, true);
-  std::string looseBefore;
-  AppendNode(looseBefore, loose, 0);
+  const std::string looseBefore = kvhost::ParameterText(loose);
   Mark();
 
   for (std::int32_t id : {ARROW_CLONE_PLANE_ZY, ARROW_WRAP_NATURAL_INTERPOLATION,
@@ -145,9 +144,7 @@ TEST_P(ArrowButtonTest, ArrowInNoDocumentIgnoresEditsAndCommands) {
     Press(loose, id);
   }
 
-  std::string looseAfter;
-  AppendNode(looseAfter, loose, 0);
-  EXPECT_EQ(looseAfter, looseBefore);
+  EXPECT_EQ(kvhost::ParameterText(loose), looseBefore);
   ExpectNothingDone();
   EXPECT_TRUE(kvhost::MessageDialogs().empty());
   EXPECT_EQ(kvhost::DocumentOf(loose), nullptr);

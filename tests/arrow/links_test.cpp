@@ -50,11 +50,11 @@ TEST_P(RelatedObjectTest, DeformerSearchTakesChildThenNearerPrecedingThenNearerF
   ASSERT_EQ(kvhost::TopObjects(doc),
             (std::vector<KvNode*>{shelf, precedingFar, precedingNear, arrow, followingNear,
                                   followingFar}))
-      << kvhost::DescribeTree(doc);
+      << kvhost::DocumentText(doc);
 
   for (KvNode* expected : {child, precedingNear, precedingFar, followingNear, followingFar}) {
     SCOPED_TRACE("expected " + Name(expected));
-    EXPECT_EQ(FoundDeformer(arrow, all), expected) << kvhost::DescribeTree(doc);
+    EXPECT_EQ(FoundDeformer(arrow, all), expected) << kvhost::DocumentText(doc);
     Move(expected, shelf);
   }
   EXPECT_EQ(FoundDeformer(arrow, all), nullptr);

@@ -29,7 +29,7 @@ TEST_P(MakeExtrudeTest, WithoutParentTheArrowGoesIntoANewExtrudeAtTheTop) {
     ExpectOneGroup();
     EXPECT_EQ(NewObjects(), 1);
     KvNode* extrude = TopObjects(doc)[0];
-    ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DocumentText(doc);
     EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
     EXPECT_EQ(LastRecords(), (Records{New(extrude), Change(arrow), Change(arrow)}));
     EXPECT_TRUE(ModuleMessages(arrow).empty());
@@ -94,10 +94,8 @@ TEST_P(MakeExtrudeTest, UnderAnExtrudeNothingChangesInOneEmptyGroup) {
 }
 
 TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
-  KvNode* parent = Add(KV_TYPE_NULL);
-  KvNode* sibling = Add(KV_TYPE_NULL, parent);
   KvNode* arrow = NewArrow();
-  Move(arrow, parent, Position::Last);
+  const Nest nest = NestUnderParent(arrow);
   KvNode* deformer = Add(KV_TYPE_SPLINE_WRAP, arrow);
   Mark();
 
@@ -105,12 +103,9 @@ TEST_P(MakeExtrudeTest, UnderAnotherParentTheNewExtrudeBecomesItsFirstChild) {
 
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 1);
-  const std::vector<KvNode*> children = Children(parent);
-  ASSERT_EQ(children.size(), 2u) << kvhost::DescribeTree(doc);
-  KvNode* extrude = children[0];
-  EXPECT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
-  EXPECT_EQ(children[1], sibling);
-  EXPECT_EQ(TopObjects(doc), std::vector<KvNode*>{parent});
+  KvNode* extrude = ExtrudeInPlace(nest);
+  ASSERT_NE(extrude, nullptr);
+  EXPECT_EQ(TopObjects(doc), std::vector<KvNode*>{nest.parent});
   EXPECT_EQ(Children(extrude), (std::vector<KvNode*>{arrow, deformer}));
   EXPECT_EQ(LastRecords(),
             (Records{New(extrude), Change(arrow), Change(arrow), Change(extrude),
@@ -135,7 +130,7 @@ TEST_P(MakeExtrudeTest, CapsComeWithTheExtrudeEvenWithoutMemoryForAContainer) {
     Press(arrow, row.button);
 
     KvNode* made = TopObjects(doc)[0];
-    ASSERT_EQ(kvhost::ObjectType(made), row.made) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(made), row.made) << kvhost::DocumentText(doc);
     EXPECT_EQ(Int(made, row.id), row.value);
   }
 }
@@ -146,18 +141,12 @@ TEST_P(MakeExtrudeTest, ExtrudeNotAllocatedEndsWithAClosedEmptyGroup) {
     KvNode* arrow = NewArrow();
     if (withParent) Move(arrow, Add(KV_TYPE_NULL));
     Add(KV_TYPE_SPLINE_WRAP, arrow);
-    Mark();
-    kvhost::FailNextAllocation(AllocKind::Object);
-
-    Press(arrow, ARROW_MAKE_EXTRUDE);
-
-    ExpectOneEmptyGroup();
-    EXPECT_EQ(NewObjects(), 0);
+    PressWithoutMemoryForObjects(arrow, ARROW_MAKE_EXTRUDE);
   }
 }
 
 TEST_P(MakeClonerTest, StopsBeforeOpeningAGroup) {
-  KvNode* elsewhere = kvhost::AllocObject(KV_TYPE_SPLINE);  // in no document: reads as no link
+  KvNode* elsewhere = SplineInNoDocument();
   struct Case {
     const char* name;
     std::function<KvNode*()> scene;
@@ -202,7 +191,6 @@ TEST_P(MakeClonerTest, StopsBeforeOpeningAGroup) {
     Press(arrow, ARROW_MAKE_CLONER);
     ExpectNothingDone();
   }
-  kvhost::FreeObject(elsewhere);
 }
 
 TEST_P(MakeClonerTest, WithoutParentTheArrowIsClonedInALine) {
@@ -274,7 +262,7 @@ TEST_P(MakeClonerTest, AddExtrudeClonesANewExtrudeThatHoldsTheArrow) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
   KvNode* cloner = TopObjects(doc)[0];
-  ASSERT_EQ(Children(cloner).size(), 1u) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(Children(cloner).size(), 1u) << kvhost::DocumentText(doc);
   KvNode* extrude = Children(cloner)[0];
   ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
   EXPECT_EQ(Children(extrude), std::vector<KvNode*>{arrow});
@@ -344,13 +332,7 @@ TEST_P(MakeClonerTest, UnderAnotherParentANewEmptyClonerStaysAtTheTop) {
 TEST_P(MakeClonerTest, ClonerNotAllocatedEndsWithAClosedEmptyGroup) {
   KvNode* arrow = NewArrow();
   Raw(arrow, ARROW_CLONER_ADD_EXTRUDE, true);
-  Mark();
-  kvhost::FailNextAllocation(AllocKind::Object);
-
-  Press(arrow, ARROW_MAKE_CLONER);
-
-  ExpectOneEmptyGroup();
-  EXPECT_EQ(NewObjects(), 0);
+  PressWithoutMemoryForObjects(arrow, ARROW_MAKE_CLONER);
 }
 
 TEST_P(MakeClonerTest, ExtrudeNotAllocatedLeavesTheClonerEmptyAndTheArrowInPlace) {

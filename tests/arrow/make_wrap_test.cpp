@@ -8,7 +8,6 @@ namespace {
 
 using kvhost::AllocKind;
 using kvhost::Children;
-using kvhost::Position;
 using kvhost::TopObjects;
 
 class MakeWrapTest : public SceneTest {
@@ -23,7 +22,7 @@ class MakeWrapTest : public SceneTest {
   // The deformer set up from the arrow's defaults: switch on, the path linked.
   void ExpectConfigured(KvNode* deformer) {
     ASSERT_NE(deformer, nullptr);
-    ASSERT_EQ(kvhost::ObjectType(deformer), KV_TYPE_SPLINE_WRAP) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(kvhost::ObjectType(deformer), KV_TYPE_SPLINE_WRAP) << kvhost::DocumentText(doc);
     EXPECT_EQ(Int(deformer, KV_SPLINEWRAP_AXIS_SWITCH), 1);
     EXPECT_EQ(Link(deformer, KV_SPLINEWRAP_SPLINE), path);
     EXPECT_EQ(ModuleMessages(deformer), Messages{KV_MSG_UPDATE});
@@ -37,8 +36,7 @@ class MakeWrapTest : public SceneTest {
 };
 
 TEST_P(MakeWrapTest, StopsBeforeOpeningAGroup) {
-  KvNode* elsewhere = kvhost::AllocObject(KV_TYPE_SPLINE);  // in no document: reads as no link
-  for (KvNode* link : {static_cast<KvNode*>(nullptr), elsewhere}) {
+  for (KvNode* link : {static_cast<KvNode*>(nullptr), SplineInNoDocument()}) {
     SCOPED_TRACE(link == nullptr ? "no path" : "path in no document");
     KvNode* arrow = WrappableArrow(true);
     Raw(arrow, ARROW_WRAP_SPLINE, link);
@@ -46,7 +44,6 @@ TEST_P(MakeWrapTest, StopsBeforeOpeningAGroup) {
     Press(arrow, ARROW_MAKE_WRAP);
     ExpectNothingDone();
   }
-  kvhost::FreeObject(elsewhere);
 
   KvNode* arrow = WrappableArrow(false);
   KvNode* sibling = Add(KV_TYPE_SPLINE_WRAP);  // after the arrow: a following sibling
@@ -103,7 +100,7 @@ TEST_P(MakeWrapTest, UnderAnExtrudeTheDeformerBecomesItsLastChildWithEitherSwitc
     ExpectOneGroup();
     EXPECT_EQ(NewObjects(), 1);
     const std::vector<KvNode*> children = Children(extrude);
-    ASSERT_EQ(children.size(), 3u) << kvhost::DescribeTree(doc);
+    ASSERT_EQ(children.size(), 3u) << kvhost::DocumentText(doc);
     EXPECT_EQ(children[0], arrow);
     EXPECT_EQ(children[1], other);
     ExpectConfigured(children[2]);
@@ -142,7 +139,7 @@ TEST_P(MakeWrapTest, WithExtrudeAndNoParentBothGoIntoANewExtrude) {
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
   KvNode* extrude = TopObjects(doc)[0];
-  ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DescribeTree(doc);
+  ASSERT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE) << kvhost::DocumentText(doc);
   const std::vector<KvNode*> children = Children(extrude);
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[0], arrow);
@@ -158,20 +155,15 @@ TEST_P(MakeWrapTest, WithExtrudeAndNoParentBothGoIntoANewExtrude) {
 
 TEST_P(MakeWrapTest, WithExtrudeUnderAnotherParentTheExtrudeTakesTheArrowsPlace) {
   KvNode* arrow = WrappableArrow(true);
-  KvNode* parent = Add(KV_TYPE_NULL);
-  KvNode* sibling = Add(KV_TYPE_NULL, parent);
-  Move(arrow, parent, Position::Last);
+  const Nest nest = NestUnderParent(arrow);
   Mark();
 
   Press(arrow, ARROW_MAKE_WRAP);
 
   ExpectOneGroup();
   EXPECT_EQ(NewObjects(), 2);
-  const std::vector<KvNode*> top = Children(parent);
-  ASSERT_EQ(top.size(), 2u) << kvhost::DescribeTree(doc);
-  KvNode* extrude = top[0];
-  EXPECT_EQ(kvhost::ObjectType(extrude), KV_TYPE_EXTRUDE);
-  EXPECT_EQ(top[1], sibling);
+  KvNode* extrude = ExtrudeInPlace(nest);
+  ASSERT_NE(extrude, nullptr);
   const std::vector<KvNode*> children = Children(extrude);
   ASSERT_EQ(children.size(), 2u);
   EXPECT_EQ(children[0], arrow);
@@ -209,14 +201,7 @@ TEST_P(MakeWrapTest, UnplacedDeformerIsFreedBeforeTheCommandReturns) {
 }
 
 TEST_P(MakeWrapTest, DeformerNotAllocatedEndsWithAClosedEmptyGroup) {
-  KvNode* arrow = WrappableArrow(true);
-  Mark();
-  kvhost::FailNextAllocation(AllocKind::Object);
-
-  Press(arrow, ARROW_MAKE_WRAP);
-
-  ExpectOneEmptyGroup();
-  EXPECT_EQ(NewObjects(), 0);
+  PressWithoutMemoryForObjects(WrappableArrow(true), ARROW_MAKE_WRAP);
 }
 
 TEST_P(MakeWrapTest, ExtrudeNotAllocatedLeavesTheDeformerUnplacedAndFreed) {

@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
-
-#include <unistd.h>
 
 #include "description/okeelvane.h"
 #include "host.h"
+#include "local_files.h"
+#include "started_module.h"
 
 namespace kvtest {
 
@@ -56,9 +55,9 @@ inline bool Has(KvNode* node, std::int32_t id) {
   return kvhost::GetParameter(kvhost::Container(node), id).has_value();
 }
 
-// A copy of a built plug-in folder in a new temporary folder, so that a test can take
-// parts away (the resources, the icon, the presets folder) or add files. Removed with
-// the object.
+// A copy of a built plug-in folder in a new scratch folder, so that a test can take parts
+// away (the resources, the icon, the presets folder) or add files. Removed with the
+// object.
 class PluginFolderCopy {
  public:
   struct Options {
@@ -66,12 +65,10 @@ class PluginFolderCopy {
     bool withIcon = true;
     bool withPresets = true;
   };
-  PluginFolderCopy(const Flavour& flavour, Options options) {
+  PluginFolderCopy(const Flavour& flavour, Options options)
+      : root_("plugin"), folder_(root_ / "keelvane") {
     namespace fs = std::filesystem;
     const fs::path source = fs::path(flavour.modulePath).parent_path();
-    root_ = fs::temp_directory_path() /
-            ("keelvane-plugin-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    folder_ = root_ / "keelvane";
     fs::create_directories(folder_);
     fs::copy_file(flavour.modulePath, folder_ / fs::path(flavour.modulePath).filename());
     if (options.withResources) {
@@ -81,39 +78,20 @@ class PluginFolderCopy {
     if (options.withPresets) fs::create_directories(folder_ / "presets");
     modulePath_ = (folder_ / fs::path(flavour.modulePath).filename()).string();
   }
-  ~PluginFolderCopy() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-  PluginFolderCopy(const PluginFolderCopy&) = delete;
-  PluginFolderCopy& operator=(const PluginFolderCopy&) = delete;
 
   const std::filesystem::path& Folder() const { return folder_; }
   const std::string& ModulePath() const { return modulePath_; }
 
  private:
-  static inline int counter_ = 0;
-  std::filesystem::path root_;
+  kvhost::ScratchFolder root_;
   std::filesystem::path folder_;
   std::string modulePath_;
 };
 
-// A started module and one document. The host is reset around every test.
-class ModuleTest : public ::testing::TestWithParam<Flavour> {
+// The flavour's module started, and one document. The host is reset around every test.
+class ModuleTest : public StartedModule<::testing::TestWithParam<Flavour>> {
  protected:
-  void SetUp() override {
-    kvhost::ResetHost();
-    std::string error;
-    module = kvhost::Module::Load(GetParam().modulePath, &error);
-    ASSERT_NE(module, nullptr) << error;
-    ASSERT_TRUE(module->Start());
-    doc = kvhost::NewDocument();
-  }
-  void TearDown() override {
-    if (doc != nullptr) kvhost::FreeDocument(doc);
-    module.reset();
-    kvhost::ResetHost();
-  }
+  std::string ModulePath() const override { return GetParam().modulePath; }
 
   // An arrow created from the menu, as the user does.
   KvNode* NewArrow() {
@@ -126,9 +104,6 @@ class ModuleTest : public ::testing::TestWithParam<Flavour> {
   std::filesystem::path PluginFolder() const {
     return std::filesystem::path(GetParam().modulePath).parent_path();
   }
-
-  std::unique_ptr<kvhost::Module> module;
-  KvDocument* doc = nullptr;
 };
 
 #define KV_INSTANTIATE_FLAVOURS(Suite) \

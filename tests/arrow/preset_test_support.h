@@ -2,8 +2,6 @@
 // scripted dialog answers, and preset files crafted byte by byte.
 #pragma once
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,22 +16,12 @@
 #include <vector>
 
 #include "arrow_defaults.h"
+#include "file_bytes.h"
 #include "file_paths.h"
+#include "local_files.h"
 #include "module_fixture.h"
 
 namespace kvtest {
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 inline Bytes Slice(const Bytes& bytes, std::size_t offset, std::size_t count) {
   if (offset >= bytes.size()) return {};
@@ -209,20 +197,7 @@ inline void ExpectItems(KvNode* node, const Items& items) {
 inline std::map<std::int32_t, std::string> Snapshot(KvNode* node) {
   std::map<std::int32_t, std::string> out;
   const KvContainer* c = kvhost::Container(node);
-  for (std::int32_t id : kvhost::ParameterIds(c)) {
-    const auto v = kvhost::GetParameter(c, id);
-    if (!v) continue;
-    char text[128] = "";
-    if (const auto* i = std::get_if<std::int32_t>(&*v)) std::snprintf(text, sizeof text, "int %d", *i);
-    if (const auto* d = std::get_if<double>(&*v)) std::snprintf(text, sizeof text, "float %.17g", *d);
-    if (const auto* b = std::get_if<bool>(&*v)) std::snprintf(text, sizeof text, "bool %d", *b ? 1 : 0);
-    if (const auto* p = std::get_if<KvVector>(&*v)) std::snprintf(text, sizeof text, "vector %g %g %g", p->x, p->y, p->z);
-    out[id] = text;
-    if (std::holds_alternative<std::string>(*v)) out[id] = "string '" + std::get<std::string>(*v) + "'";
-    if (const auto* l = std::get_if<KvNode*>(&*v)) {
-      out[id] = *l ? "link #" + std::to_string(kvhost::ObjectSerial(*l)) : "link none";
-    }
-  }
+  for (std::int32_t id : kvhost::ParameterIds(c)) out[id] = kvhost::ValueText(*kvhost::GetParameter(c, id));
   return out;
 }
 
@@ -249,19 +224,10 @@ class PresetTest : public ModuleTest {
   void SetUp() override {
     ModuleTest::SetUp();
     kvhost::ResetFileServices();
-    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
-    test += std::string("_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    for (char& c : test) {
-      if (c == '/') c = '_';
-    }
-    dir = std::filesystem::temp_directory_path() / ("kv_presets_" + test + "_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
   }
   void TearDown() override {
     kvhost::ResetFileServices();
     ModuleTest::TearDown();
-    std::filesystem::remove_all(dir);
   }
 
   std::string PathIn(const std::string& file) const { return (dir / file).string(); }
@@ -298,7 +264,7 @@ class PresetTest : public ModuleTest {
     return ReadBytes(path);
   }
 
-  std::filesystem::path dir;
+  const kvhost::ScratchFolder dir{"presets"};
 };
 
 }  // namespace kvtest

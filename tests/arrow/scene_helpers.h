@@ -1,6 +1,6 @@
 // Scenes around an arrow, built the way a user builds them, and readable views of what the
-// module did to them: the whole document as one comparable text, undo records, and the
-// messages the module sent to each object.
+// module did to them: undo records and the messages the module sent to each object (the
+// whole document as one comparable text is the host's DocumentText).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,36 +19,10 @@ inline std::string Name(const KvNode* node) {
          std::to_string(kvhost::ObjectSerial(node));
 }
 
-inline std::string ValueText(const kvhost::Value& v) {
+inline std::string VectorText(const KvVector& p) {
   char buffer[96];
-  if (const auto* i = std::get_if<std::int32_t>(&v)) return "i" + std::to_string(*i);
-  if (const auto* b = std::get_if<bool>(&v)) return *b ? "true" : "false";
-  if (const auto* s = std::get_if<std::string>(&v)) return "\"" + *s + "\"";
-  if (const auto* n = std::get_if<KvNode*>(&v)) return "->" + Name(*n);
-  if (const auto* f = std::get_if<double>(&v)) {
-    std::snprintf(buffer, sizeof buffer, "%.17g", *f);
-    return buffer;
-  }
-  const KvVector& p = std::get<KvVector>(v);
   std::snprintf(buffer, sizeof buffer, "(%.17g,%.17g,%.17g)", p.x, p.y, p.z);
   return buffer;
-}
-
-inline void AppendNode(std::string& out, KvNode* node, int depth) {
-  out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + Name(node) + " {";
-  for (std::int32_t id : kvhost::ParameterIds(kvhost::Container(node))) {
-    out += " " + std::to_string(id) + "=" +
-           ValueText(*kvhost::GetParameter(kvhost::Container(node), id));
-  }
-  out += " }\n";
-  for (KvNode* child : kvhost::Children(node)) AppendNode(out, child, depth + 1);
-}
-
-// The document's tree in order with every container: equal texts, equal documents.
-inline std::string Snapshot(const KvDocument* doc) {
-  std::string out;
-  for (KvNode* top : kvhost::TopObjects(doc)) AppendNode(out, top, 0);
-  return out;
 }
 
 inline KvNode* Link(KvNode* node, std::int32_t id) {
@@ -59,9 +33,9 @@ inline KvNode* Link(KvNode* node, std::int32_t id) {
 inline std::string Vec(KvNode* node, std::int32_t id) {
   const auto v = kvhost::GetParameter(kvhost::Container(node), id);
   EXPECT_TRUE(v && std::holds_alternative<KvVector>(*v)) << "vector parameter " << id;
-  return v ? ValueText(*v) : "absent";
+  return v && std::holds_alternative<KvVector>(*v) ? VectorText(std::get<KvVector>(*v)) : "absent";
 }
-inline std::string Vec(double x, double y, double z) { return ValueText(KvVector{x, y, z}); }
+inline std::string Vec(double x, double y, double z) { return VectorText(KvVector{x, y, z}); }
 
 inline std::string New(const KvNode* node) { return "NEWOBJ " + Name(node); }
 inline std::string Change(const KvNode* node) { return "CHANGE " + Name(node); }
@@ -98,6 +72,7 @@ class SceneTest : public ModuleTest {
  protected:
   void TearDown() override {
     for (const std::string& e : kvhost::HostErrors()) ADD_FAILURE() << "host error: " << e;
+    for (KvNode* node : detached) kvhost::FreeObject(node);
     ModuleTest::TearDown();
   }
 
@@ -111,6 +86,32 @@ class SceneTest : public ModuleTest {
   }
   void Move(KvNode* node, KvNode* parent, kvhost::Position where = kvhost::Position::Last) {
     kvhost::MoveObject(doc, node, parent, where);
+  }
+  // A spline in no document: a link to it reads as no link. Freed after the test.
+  KvNode* SplineInNoDocument() {
+    detached.push_back(kvhost::AllocObject(KV_TYPE_SPLINE));
+    return detached.back();
+  }
+
+  // The arrow moved last under a new null that holds another null, the sibling, before it.
+  struct Nest {
+    KvNode* parent;
+    KvNode* sibling;
+  };
+  Nest NestUnderParent(KvNode* arrow) {
+    KvNode* parent = Add(KV_TYPE_NULL);
+    KvNode* sibling = Add(KV_TYPE_NULL, parent);
+    Move(arrow, parent, kvhost::Position::Last);
+    return {parent, sibling};
+  }
+  // The new Extrude that took the arrow's place in nest: first under the parent, before
+  // the sibling, and nothing else there; null when there is no such Extrude.
+  KvNode* ExtrudeInPlace(const Nest& nest) const {
+    const std::vector<KvNode*> children = kvhost::Children(nest.parent);
+    const bool inPlace = children.size() == 2 && kvhost::ObjectType(children[0]) == KV_TYPE_EXTRUDE &&
+                         children[1] == nest.sibling;
+    EXPECT_TRUE(inPlace) << kvhost::DocumentText(doc);
+    return inPlace ? children[0] : nullptr;
   }
 
   // Writes a value the way a loaded document holds it: no undo, no message.
@@ -150,7 +151,7 @@ class SceneTest : public ModuleTest {
 
   // Remembers the document before a command and forgets earlier messages.
   void Mark() {
-    before = Snapshot(doc);
+    before = kvhost::DocumentText(doc);
     steps = StepCount();
     groups = kvhost::ClosedUndoGroups(doc);
     liveObjects = kvhost::LiveAllocations(kvhost::AllocKind::Object);
@@ -174,23 +175,33 @@ class SceneTest : public ModuleTest {
     EXPECT_EQ(kvhost::ClosedUndoGroups(doc), groups + 1);
     EXPECT_EQ(kvhost::UndoDepth(doc), 0);
     EXPECT_EQ(StepCount(), steps) << "an empty group leaves no step";
-    EXPECT_EQ(Snapshot(doc), before);
+    EXPECT_EQ(kvhost::DocumentText(doc), before);
   }
   // The command stopped before opening a group or changing anything.
   void ExpectNothingDone() const {
     EXPECT_EQ(kvhost::ClosedUndoGroups(doc), groups);
     EXPECT_EQ(StepCount(), steps);
-    EXPECT_EQ(Snapshot(doc), before);
+    EXPECT_EQ(kvhost::DocumentText(doc), before);
+    EXPECT_EQ(NewObjects(), 0);
+  }
+
+  // The button pressed with no memory for the first object it makes: one group opened and
+  // closed, nothing changed, no object left.
+  void PressWithoutMemoryForObjects(KvNode* arrow, std::int32_t button) {
+    Mark();
+    kvhost::FailNextAllocation(kvhost::AllocKind::Object);
+    Press(arrow, button);
+    ExpectOneEmptyGroup();
     EXPECT_EQ(NewObjects(), 0);
   }
 
   // One undo brings back the document as it was before the command, one redo its result.
   void ExpectUndoRedoExact(const std::string& original) {
-    const std::string after = Snapshot(doc);
+    const std::string after = kvhost::DocumentText(doc);
     ASSERT_TRUE(kvhost::Undo(doc));
-    EXPECT_EQ(Snapshot(doc), original) << "after undo";
+    EXPECT_EQ(kvhost::DocumentText(doc), original) << "after undo";
     ASSERT_TRUE(kvhost::Redo(doc));
-    EXPECT_EQ(Snapshot(doc), after) << "after redo";
+    EXPECT_EQ(kvhost::DocumentText(doc), after) << "after redo";
   }
 
   std::string before;
@@ -198,6 +209,7 @@ class SceneTest : public ModuleTest {
   int groups = 0;
   std::int64_t liveObjects = 0;
   std::int64_t liveOther = 0;
+  std::vector<KvNode*> detached;  // objects in no document, freed after the test
 };
 
 }  // namespace kvtest

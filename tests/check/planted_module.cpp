@@ -1,40 +1,27 @@
-// The real module with one fault planted on purpose, chosen at compile time by
-// KEELVANE_PLANTED_FAULT, so that the tests of `keelvane check` can see each fault caught
-// by exactly the check meant for it. The entry point is the module's own (main.cpp,
-// included below); its registration is pointed at PlantedArrow, the real arrow object
-// with the one method overridden that carries the fault.
+// The real module with one fault planted on purpose, chosen at compile time by the macro
+// PLANTED_<FAULT> (tests/check/CMakeLists.txt names the faults), so that the tests of
+// `keelvane check` can see each fault caught by exactly the check meant for it. The entry
+// point is the module's own (main.cpp, built with this file); the allocator it registers
+// makes a PlantedArrow, the real arrow object with the one method overridden that carries
+// the fault.
 #include <cmath>
 #include <chrono>
 #include <thread>
 
 #include "arrow_presets.h"
 #include "description/okeelvane.h"
-#include "flavour.h"
 #include "keelvane.h"
-#include "symbols.h"
-
-#define PLANTED_LEAK_ON_UNLOAD 1
-#define PLANTED_NAN_IN_CONTOUR 2
-#define PLANTED_UNDO_NOT_RESTORING 3
-#define PLANTED_CRASH_ON_FAILED_ALLOCATION 4
-#define PLANTED_RACY_GLOBAL 5
-#define PLANTED_PRESET_READ_PAST_END 6
-#define PLANTED_HANG_IN_CONTOUR 7
-
-#if !defined(KEELVANE_PLANTED_FAULT)
-#error "KEELVANE_PLANTED_FAULT names the fault to plant"
-#endif
 
 namespace {
 
 constexpr Int32 kMostPoints = 16;
 
-#if KEELVANE_PLANTED_FAULT == PLANTED_RACY_GLOBAL
+#if defined(PLANTED_RACY_GLOBAL)
 // One scratch outline for every object and thread, without a lock.
 Vector g_scratch[kMostPoints];
 #endif
 
-#if KEELVANE_PLANTED_FAULT == PLANTED_LEAK_ON_UNLOAD
+#if defined(PLANTED_LEAK_ON_UNLOAD)
 // Framework memory taken at start and never given back.
 void* g_neverFreed = nullptr;
 #endif
@@ -45,20 +32,20 @@ class PlantedArrow : public ArrowObject {
  public:
   static NodeData* Alloc() { return NewObjClear<PlantedArrow>(); }
 
-#if KEELVANE_PLANTED_FAULT == PLANTED_NAN_IN_CONTOUR || KEELVANE_PLANTED_FAULT == PLANTED_RACY_GLOBAL || \
-    KEELVANE_PLANTED_FAULT == PLANTED_CRASH_ON_FAILED_ALLOCATION || KEELVANE_PLANTED_FAULT == PLANTED_HANG_IN_CONTOUR
+#if defined(PLANTED_NAN_IN_CONTOUR) || defined(PLANTED_RACY_GLOBAL) || \
+    defined(PLANTED_CRASH_ON_FAILED_ALLOCATION) || defined(PLANTED_HANG_IN_CONTOUR)
   SplineObject* GetContour(BaseObject* op, BaseDocument* doc, Float lod, BaseThread* bt) override {
     SplineObject* spline = ArrowObject::GetContour(op, doc, lod, bt);
     Vector* points = spline != nullptr ? spline->GetPointW() : nullptr;
     if (points == nullptr) return spline;
     [[maybe_unused]] const Int32 count = spline->GetPointCount();
-#if KEELVANE_PLANTED_FAULT == PLANTED_NAN_IN_CONTOUR
+#if defined(PLANTED_NAN_IN_CONTOUR)
     // A tail notch deeper than 50 divides by zero somewhere.
     if (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) points[0].x = std::nan("");
-#elif KEELVANE_PLANTED_FAULT == PLANTED_HANG_IN_CONTOUR
+#elif defined(PLANTED_HANG_IN_CONTOUR)
     // A tail notch deeper than 50 never converges.
     while (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) std::this_thread::sleep_for(std::chrono::seconds(1));
-#elif KEELVANE_PLANTED_FAULT == PLANTED_RACY_GLOBAL
+#elif defined(PLANTED_RACY_GLOBAL)
     for (Int32 i = 0; i < count && i < kMostPoints; ++i) g_scratch[i] = points[i];
     std::this_thread::yield();
     for (Int32 i = 0; i < count && i < kMostPoints; ++i) points[i] = g_scratch[i];
@@ -72,12 +59,12 @@ class PlantedArrow : public ArrowObject {
   }
 #endif
 
-#if KEELVANE_PLANTED_FAULT == PLANTED_UNDO_NOT_RESTORING || KEELVANE_PLANTED_FAULT == PLANTED_PRESET_READ_PAST_END
+#if defined(PLANTED_UNDO_NOT_RESTORING) || defined(PLANTED_PRESET_READ_PAST_END)
   Bool Message(GeListNode* node, Int32 type, void* data) override {
     const auto* command = static_cast<const DescriptionCommand*>(data);
     if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return ArrowObject::Message(node, type, data);
     BaseObject* op = static_cast<BaseObject*>(node);
-#if KEELVANE_PLANTED_FAULT == PLANTED_UNDO_NOT_RESTORING
+#if defined(PLANTED_UNDO_NOT_RESTORING)
     if (command->_descId[0].id == ARROW_RESET) {  // the reset without its undo record
       ResetArrowDefaults(op);
       op->Message(MSG_UPDATE);
@@ -95,7 +82,7 @@ class PlantedArrow : public ArrowObject {
 #endif
 
  private:
-#if KEELVANE_PLANTED_FAULT == PLANTED_PRESET_READ_PAST_END
+#if defined(PLANTED_PRESET_READ_PAST_END)
   // The load button's reader, which takes a file that ends early as read to its end.
   Bool LoadPastTheEnd(BaseObject* op, BaseDocument* doc) {
     BaseContainer scratch(*op->GetDataInstance());
@@ -120,15 +107,9 @@ class PlantedArrow : public ArrowObject {
 #endif
 };
 
-#if KEELVANE_PLANTED_FAULT == PLANTED_LEAK_ON_UNLOAD
-static Bool RegisterLeakingObjectPlugin(Int32 id, const String& name, Int32 info, DataAllocator* alloc,
-                                        const String& description, BaseBitmap* icon, Int32 level) {
+DataAllocator* ArrowAllocator() {
+#if defined(PLANTED_LEAK_ON_UNLOAD)
   if (g_neverFreed == nullptr) g_neverFreed = NewMemClear(64);
-  return RegisterObjectPlugin(id, name, info, alloc, description, icon, level);
-}
-#define RegisterObjectPlugin RegisterLeakingObjectPlugin
 #endif
-
-// The module's own entry point, registering the planted object.
-#define ArrowObject PlantedArrow
-#include "main.cpp"
+  return PlantedArrow::Alloc;
+}

@@ -12,12 +12,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "local_files.h"
+#include "tool_error.h"
 
 extern char** environ;
 
@@ -29,45 +31,28 @@ struct Result {
   std::string err;
 };
 
+// The file's bytes; empty when it cannot be read.
 inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return kvhost::ReadWholeFile(path).value_or("");
 }
-
 inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
+  kvhost::WriteWholeFile(path, text);
 }
 
 // A fresh folder, removed with the object.
-class TempDir {
+class TempDir : public kvhost::ScratchFolder {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "keelvane-cli-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir() : ScratchFolder("cli") {}
 
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& Path() const { return path_; }
   // Names of the entries in the folder, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) {
+    for (const auto& e : std::filesystem::directory_iterator(Path())) {
       names.push_back(e.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
   }
-
- private:
-  std::filesystem::path path_;
 };
 
 // Runs keelvane with args; input is its stdin. The environment is the test's own without

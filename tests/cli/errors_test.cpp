@@ -30,7 +30,7 @@ TEST(InputErrors, NameTheParameterAndTheValueAndExitWith2) {
   };
   for (const Case& c : cases) {
     const Result r = Keelvane({"outline", "--set", c.set});
-    EXPECT_EQ(r.status, 2) << c.set;
+    EXPECT_EQ(r.status, kvtool::kStatusBadInput) << c.set;
     EXPECT_TRUE(r.out.empty()) << c.set << ": " << r.out;
     for (const std::string& part : c.mentioned) {
       EXPECT_TRUE(Mentions(r.err, part)) << c.set << ": " << r.err;
@@ -42,7 +42,7 @@ TEST(InputErrors, AStringTakesTheWholeTextAfterTheEqualsSign) {
   TempDir dir;
   const Result save = Keelvane({"preset", "save", "--output", (dir / "p").string(), "--set",
                            "ARROW_PRESET_NAME=a=b c"});
-  ASSERT_EQ(save.status, 0) << save.err;
+  ASSERT_EQ(save.status, kvtool::kStatusOk) << save.err;
   const Result show = Keelvane({"preset", "show", (dir / "p.kvp").string(), "--format", "json"});
   EXPECT_EQ(nlohmann::json::parse(show.out)["ARROW_PRESET_NAME"], "a=b c");
 }
@@ -57,10 +57,10 @@ TEST(InputErrors, UsageErrorsExitWith2) {
            {"preset", "show"},
            {"gallery"}}) {
     const Result r = Keelvane(args);
-    EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.err;
+    EXPECT_EQ(r.status, kvtool::kStatusBadInput) << ::testing::PrintToString(args) << r.err;
     EXPECT_FALSE(r.err.empty());
   }
-  EXPECT_EQ(Keelvane({"--help"}).status, 0);
+  EXPECT_EQ(Keelvane({"--help"}).status, kvtool::kStatusOk);
   const Result unknown = Keelvane({"frobnicate"});
   EXPECT_TRUE(Mentions(unknown.err, "unknown command 'frobnicate'")) << unknown.err;
   EXPECT_TRUE(Mentions(unknown.err, "outline, preset, params")) << unknown.err;
@@ -71,10 +71,10 @@ TEST(OutputFiles, AreNotWrittenWhenTheInputIsWrong) {
   for (const char* format : {"json", "svg"}) {
     const std::string out = (dir / (std::string("a.") + format)).string();
     const Result r = Keelvane({"outline", "--format", format, "--output", out, "--set", "ARROW_SHAFT=2"});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.status, kvtool::kStatusBadInput);
   }
   const Result gallery = Keelvane({"gallery", "--output", (dir / "g.svg").string(), "--columns", "0"});
-  EXPECT_EQ(gallery.status, 2);
+  EXPECT_EQ(gallery.status, kvtool::kStatusBadInput);
   EXPECT_TRUE(dir.Entries().empty()) << ::testing::PrintToString(dir.Entries());
 }
 
@@ -83,20 +83,20 @@ TEST(OutputFiles, AnExistingFileIsKeptWholeWhenACommandFails) {
   WriteFile(dir / "a.json", "previous");
   const Result bad = Keelvane({"outline", "--format", "json", "--output", (dir / "a.json").string(),
                           "--preset", (dir / "missing.kvp").string()});
-  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.status, kvtool::kStatusFailed);
   EXPECT_EQ(ReadFile(dir / "a.json"), "previous");
   const Result good = Keelvane({"outline", "--format", "json", "--output", (dir / "a.json").string()});
-  ASSERT_EQ(good.status, 0) << good.err;
+  ASSERT_EQ(good.status, kvtool::kStatusOk) << good.err;
   EXPECT_EQ(nlohmann::json::parse(ReadFile(dir / "a.json"))["points"].size(), 7u);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.json"});
 }
 
 TEST(FailedOperations, AnUnwritableOutputExitsWith1) {
   const Result r = Keelvane({"outline", "--output", "/nonexistent-folder/a.txt"});
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, kvtool::kStatusFailed);
   EXPECT_TRUE(Mentions(r.err, "/nonexistent-folder/a.txt")) << r.err;
   const Result save = Keelvane({"preset", "save", "--output", "/nonexistent-folder/a"});
-  EXPECT_EQ(save.status, 1);
+  EXPECT_EQ(save.status, kvtool::kStatusFailed);
   EXPECT_TRUE(Mentions(save.err, "/nonexistent-folder")) << save.err;
 }
 
@@ -107,7 +107,7 @@ TEST(FailedOperations, AMissingPresetExitsWith1AndSaysSo) {
        {std::vector<std::string>{"preset", "show", missing},
         std::vector<std::string>{"outline", "--preset", missing}}) {
     const Result r = Keelvane(args);
-    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.status, kvtool::kStatusFailed) << r.err;
     EXPECT_TRUE(r.out.empty()) << r.out;
     EXPECT_TRUE(Mentions(r.err, missing)) << r.err;
     EXPECT_TRUE(Mentions(r.err, "no such file")) << r.err;
@@ -118,7 +118,7 @@ TEST(FailedOperations, AMissingPresetExitsWith1AndSaysSo) {
 // like a damaged file, and edits that overflow the outline give no outline at all.
 TEST(FailedOperations, NonFiniteValuesAndOverflowingOutlinesExitWith1) {
   TempDir dir;
-  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "whole").string()}).status, 0);
+  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "whole").string()}).status, kvtool::kStatusOk);
   const std::string whole = ReadFile(dir / "whole.kvp");
   const std::size_t headLength = 4 + 23 + 4 + 14 + 4 + 22 + 5;  // item 5
   for (const char* bits : {"\x7F\xC0\x00\x00", "\xFF\x80\x00\x00"}) {
@@ -129,14 +129,14 @@ TEST(FailedOperations, NonFiniteValuesAndOverflowingOutlinesExitWith1) {
          {std::vector<std::string>{"preset", "show", (dir / "bad.kvp").string()},
           std::vector<std::string>{"outline", "--preset", (dir / "bad.kvp").string()}}) {
       const Result r = Keelvane(args);
-      EXPECT_EQ(r.status, 1) << ::testing::PrintToString(args);
+      EXPECT_EQ(r.status, kvtool::kStatusFailed) << ::testing::PrintToString(args);
       EXPECT_TRUE(r.out.empty()) << r.out;
       EXPECT_TRUE(Mentions(r.err, "bad.kvp")) << r.err;
     }
   }
   for (const char* set : {"ARROW_HEAD_WIDTH=1e308", "ARROW_TAPER_TAIL=-1e308"}) {
     const Result r = Keelvane({"outline", "--format", "json", "--set", set});
-    EXPECT_EQ(r.status, 1) << set;
+    EXPECT_EQ(r.status, kvtool::kStatusFailed) << set;
     EXPECT_TRUE(r.out.empty()) << r.out;
     EXPECT_TRUE(Mentions(r.err, "no outline for these values")) << r.err;
   }
@@ -144,11 +144,11 @@ TEST(FailedOperations, NonFiniteValuesAndOverflowingOutlinesExitWith1) {
 
 TEST(FailedOperations, APresetCutShortIsRefusedWithWhatTheHostReported) {
   TempDir dir;
-  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "whole").string()}).status, 0);
+  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "whole").string()}).status, kvtool::kStatusOk);
   const std::string whole = ReadFile(dir / "whole.kvp");
   WriteFile(dir / "short.kvp", whole.substr(0, 100));
   const Result r = Keelvane({"preset", "show", (dir / "short.kvp").string()});
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.status, kvtool::kStatusFailed);
   EXPECT_TRUE(Mentions(r.err, "short.kvp")) << r.err;
   EXPECT_TRUE(Mentions(r.err, "host:")) << r.err;
 }

@@ -11,7 +11,7 @@ using nlohmann::json;
 
 json ParamsById() {
   const Result r = Keelvane({"params", "--json"});
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.status, kvtool::kStatusOk) << r.err;
   json byId = json::object();
   for (const json& p : json::parse(r.out)) byId[std::to_string(p.at("id").get<int>())] = p;
   return byId;
@@ -46,7 +46,7 @@ TEST(Params, ListTypesDefaultsAndEnablingOfADefaultArrow) {
 
 TEST(Params, TextShowsADashForButtonsAndUnsetValues) {
   const Result r = Keelvane({"params"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\n10220 +ARROW_RESET +button +- )")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\n10290 +ARROW_EXTRUDE_CAPS +bool +- )")));
   EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\n10030 +ARROW_HEAD_LENGTH +float +100 +yes)")));
@@ -55,7 +55,7 @@ TEST(Params, TextShowsADashForButtonsAndUnsetValues) {
 TEST(Gallery, DrawsEveryFamilyWithItsLabel) {
   TempDir dir;
   const Result r = Keelvane({"gallery", "--output", (dir / "g.svg").string()});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   const std::string svg = ReadFile(dir / "g.svg");
   const std::vector<std::pair<std::string, int>> families{
       {"double, solid heads", 10},    {"double, chevron heads", 14},

@@ -22,7 +22,7 @@ json OutlineJson(const std::vector<std::string>& sets) {
     args.push_back(s);
   }
   const Result r = Keelvane(args);
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.status, kvtool::kStatusOk) << r.err;
   return json::parse(r.out);
 }
 
@@ -51,7 +51,7 @@ TEST(OutlineJson, HoldsTheDefaultContourAndSplineSettings) {
 TEST(OutlineJson, NumbersReadBackAsTheSameDoublesInShortestForm) {
   const Result r = Keelvane({"outline", "--format", "json", "--set", "ARROW_SHAFT_LENGTH=333.3",
                              "--set", "ARROW_HEAD_WIDTH=0.1", "--set", "ARROW_SHAFT_WIDTH=0.7"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   const json j = json::parse(r.out);
   // The module computes in doubles: the tail at -(head + shaft) / 2, the wing tip at
   // (2 head width + shaft width) / 2, which needs all 17 digits (0.44999999999999996).
@@ -94,7 +94,7 @@ TEST(OutlineEdits, AcceptCodeNamesIdsAndEveryBoolSpelling) {
 
 TEST(OutlineFormats, TextIsATableWithTheSplineSettings) {
   const Result r = Keelvane({"outline"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   EXPECT_NE(r.out.find("7 points, closed"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("interpolation 3 (adaptive)"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("angle 0.08726646259971647"), std::string::npos) << r.out;
@@ -103,7 +103,7 @@ TEST(OutlineFormats, TextIsATableWithTheSplineSettings) {
 
 TEST(OutlineFormats, CsvHasAHeaderAndOneRowAPoint) {
   const Result r = Keelvane({"outline", "--format", "csv"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   const auto lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], "index,x,y,z");
@@ -113,7 +113,7 @@ TEST(OutlineFormats, CsvHasAHeaderAndOneRowAPoint) {
 
 TEST(OutlineFormats, ObjIsOnePolylineClosedBackToTheFirstVertex) {
   const Result r = Keelvane({"outline", "--format", "obj"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   int vertices = 0;
   std::vector<std::string> polylines;
   for (const std::string& line : Lines(r.out)) {
@@ -135,7 +135,7 @@ std::string SvgPathData(const std::string& svg) {
 TEST(OutlineSvg, FillsTheClosedOutlineSeenInItsPlane) {
   TempDir dir;
   const Result xy = Keelvane({"outline", "--format", "svg", "--output", (dir / "xy.svg").string()});
-  ASSERT_EQ(xy.status, 0) << xy.err;
+  ASSERT_EQ(xy.status, kvtool::kStatusOk) << xy.err;
   const std::string svg = ReadFile(dir / "xy.svg");
   EXPECT_EQ(svg.rfind("<svg", 0), 0u);
   EXPECT_NE(svg.find("fill=\"#"), std::string::npos);
@@ -146,7 +146,7 @@ TEST(OutlineSvg, FillsTheClosedOutlineSeenInItsPlane) {
   // The arrow laid into ZY or XZ looks the same when viewed in that plane.
   for (const char* plane : {"1", "2"}) {
     const Result r = Keelvane({"outline", "--format", "svg", "--set", std::string("PRIM_PLANE=") + plane});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
     EXPECT_EQ(SvgPathData(r.out), d) << "plane " << plane;
   }
   const Result zy = Keelvane({"outline", "--format", "svg", "--set", "PRIM_PLANE=1"});
@@ -156,7 +156,7 @@ TEST(OutlineSvg, FillsTheClosedOutlineSeenInItsPlane) {
 TEST(OutlineOutput, WritesTheFileAndSaysSo) {
   TempDir dir;
   const Result r = Keelvane({"outline", "--format", "csv", "--output", (dir / "a.csv").string()});
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   EXPECT_EQ(Lines(ReadFile(dir / "a.csv")).size(), 8u);
   EXPECT_NE(r.out.find("7 points written to"), std::string::npos) << r.out;
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.csv"});  // no temporary left
@@ -164,13 +164,13 @@ TEST(OutlineOutput, WritesTheFileAndSaysSo) {
 
 TEST(OutlinePlugin, LoadsTheFolderNamedByOptionOrEnvironment) {
   const Result option = Keelvane({"--plugin", KEELVANE_PLUGIN_MAC, "outline", "--format", "json"});
-  ASSERT_EQ(option.status, 0) << option.err;
+  ASSERT_EQ(option.status, kvtool::kStatusOk) << option.err;
   EXPECT_EQ(json::parse(option.out)["points"].size(), 7u);
   const Result env = Keelvane({"outline"}, "", {std::string("KEELVANE_PLUGIN=") + KEELVANE_PLUGIN_MAC});
-  EXPECT_EQ(env.status, 0) << env.err;
+  EXPECT_EQ(env.status, kvtool::kStatusOk) << env.err;
 
   const Result missing = Keelvane({"outline"}, "", {"KEELVANE_PLUGIN=/nonexistent/keelvane"});
-  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.status, kvtool::kStatusFailed);
   EXPECT_NE(missing.err.find("/nonexistent/keelvane"), std::string::npos) << missing.err;
 }
 

@@ -21,20 +21,20 @@ const std::vector<std::string> kPresetNames{
 
 json Show(const std::filesystem::path& file) {
   const Result r = Keelvane({"preset", "show", file.string(), "--format", "json"});
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.status, kvtool::kStatusOk) << r.err;
   return json::parse(r.out);
 }
 
 TEST(PresetSave, GivesTheNameTheSuffixAndPrintsThePathWritten) {
   TempDir dir;
   const Result plain = Keelvane({"preset", "save", "--output", (dir / "a").string()});
-  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(plain.status, kvtool::kStatusOk) << plain.err;
   EXPECT_EQ(plain.out, (dir / "a.kvp").string() + "\n");
   // A default arrow: header (27 bytes) and 155 bytes of items with an empty name.
   EXPECT_EQ(std::filesystem::file_size(dir / "a.kvp"), 182u);
 
   const Result other = Keelvane({"preset", "save", "--output", (dir / "b.txt").string()});
-  ASSERT_EQ(other.status, 0) << other.err;
+  ASSERT_EQ(other.status, kvtool::kStatusOk) << other.err;
   EXPECT_EQ(other.out, (dir / "b.kvp").string() + "\n");
   EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.kvp", "b.kvp"}));
 }
@@ -44,18 +44,18 @@ TEST(PresetSave, OverwritesAnExistingPresetWhole) {
   ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "p.kvp").string(), "--set",
                  "ARROW_PRESET_NAME=a much longer name than the next one"})
                 .status,
-            0);
+            kvtool::kStatusOk);
   ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "p.kvp").string(), "--set",
                  "ARROW_PRESET_NAME=short"})
                 .status,
-            0);
+            kvtool::kStatusOk);
   EXPECT_EQ(Show(dir / "p.kvp")["ARROW_PRESET_NAME"], "short");
   EXPECT_EQ(std::filesystem::file_size(dir / "p.kvp"), 182u + 5u);
 }
 
 TEST(PresetShow, PrintsTheTwentySixValuesInFileOrder) {
   TempDir dir;
-  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "d").string()}).status, 0);
+  ASSERT_EQ(Keelvane({"preset", "save", "--output", (dir / "d").string()}).status, kvtool::kStatusOk);
   const json j = Show(dir / "d.kvp");
   const Result ordered = Keelvane({"preset", "show", (dir / "d.kvp").string(), "--format", "json"});
   const nlohmann::ordered_json inFileOrder = nlohmann::ordered_json::parse(ordered.out);
@@ -71,7 +71,7 @@ TEST(PresetShow, PrintsTheTwentySixValuesInFileOrder) {
             static_cast<double>(static_cast<float>(0.08726646259971647)));
 
   const Result text = Keelvane({"preset", "show", (dir / "d.kvp").string()});
-  ASSERT_EQ(text.status, 0) << text.err;
+  ASSERT_EQ(text.status, kvtool::kStatusOk) << text.err;
   EXPECT_EQ(Lines(text.out).size(), 27u);
   EXPECT_NE(text.out.find("ARROW_HEAD_LENGTH"), std::string::npos);
 }
@@ -82,7 +82,7 @@ TEST(PresetShow, GivesBackTheEditedValuesAsTheFileCarriesThem) {
                            "--set", "ARROW_PRESET_NAME=two words", "--set", "ARROW_DOUBLE=on",
                            "--set", "ARROW_HEAD_WIDTH=120.3", "--set", "PRIM_PLANE=2",
                            "--set", "SPLINEOBJECT_SUB=-7", "--set", "ARROW_BEVEL=on"});
-  ASSERT_EQ(save.status, 0) << save.err;
+  ASSERT_EQ(save.status, kvtool::kStatusOk) << save.err;
   const json j = Show(dir / "e.kvp");
   EXPECT_EQ(j["ARROW_PRESET_NAME"], "two words");
   EXPECT_EQ(j["ARROW_DOUBLE"], true);
@@ -93,7 +93,7 @@ TEST(PresetShow, GivesBackTheEditedValuesAsTheFileCarriesThem) {
 
   // The outline of an arrow with the preset loaded is the double arrow's.
   const Result outline = Keelvane({"outline", "--format", "json", "--preset", (dir / "e.kvp").string()});
-  ASSERT_EQ(outline.status, 0) << outline.err;
+  ASSERT_EQ(outline.status, kvtool::kStatusOk) << outline.err;
   EXPECT_EQ(json::parse(outline.out)["points"].size(), 10u);
   // Edits come after the preset.
   const Result edited = Keelvane({"outline", "--format", "json", "--preset", (dir / "e.kvp").string(),

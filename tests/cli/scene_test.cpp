@@ -11,7 +11,7 @@ using nlohmann::json;
 // The prints of a --json run, without the closing summary (which must say ok).
 std::vector<json> Prints(const std::string& script) {
   const Result r = Keelvane({"scene", "-", "--json"}, script);
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.status, kvtool::kStatusOk) << r.err;
   std::vector<json> docs = JsonLines(r.out);
   EXPECT_FALSE(docs.empty());
   if (docs.empty()) return docs;
@@ -188,7 +188,7 @@ TEST(SceneText, PrintsForPeopleAndEndsWithWhatRan) {
                        "arrow b\n"
                        "print contour b\n"
                        "print messages a\n");
-  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.status, kvtool::kStatusOk) << r.err;
   EXPECT_NE(r.out.find("plane: 1 (ZY)"), std::string::npos) << r.out;  // menu took the plane
   EXPECT_NE(r.out.find("spline: type 0 (linear), interpolation"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("22 menu prepare from host"), std::string::npos) << r.out;
@@ -219,13 +219,13 @@ TEST(SceneErrors, NameTheLineStopTheScriptAndExitWith2) {
   };
   for (const Case& c : cases) {
     const Result r = Keelvane({"scene", "-"}, c.script + "print tree\n");
-    EXPECT_EQ(r.status, 2) << c.script;
+    EXPECT_EQ(r.status, kvtool::kStatusBadInput) << c.script;
     EXPECT_NE(r.err.find(c.line), std::string::npos) << c.script << r.err;
     EXPECT_NE(r.err.find(c.mentioned), std::string::npos) << c.script << r.err;
     EXPECT_EQ(r.out.find("tree:"), std::string::npos) << "ran past the error: " << c.script;
   }
   const Result missing = Keelvane({"scene", "/nonexistent/script.txt"});
-  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.status, kvtool::kStatusBadInput);
   EXPECT_NE(missing.err.find("/nonexistent/script.txt"), std::string::npos);
 }
 

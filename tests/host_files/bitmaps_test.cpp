@@ -59,7 +59,7 @@ TEST_F(Bitmaps, MissingOrBrokenFilesGiveNoBitmapQuietly) {
   ResourceTable()->Free(res);
 
   kvtest::WriteText(dir / "broken.tif", "II*\0 not really a tiff");
-  kvtest::WriteAll(dir / "cut.tif", {});
+  kvtest::WriteBytes(dir / "cut.tif", {});
   EXPECT_EQ(bm->Load(InDir("broken.tif"), 1.0), nullptr);
   EXPECT_EQ(bm->Load(InDir("cut.tif"), 1.0), nullptr);
   EXPECT_EQ(bm->Load(InDir(""), 1.0), nullptr) << "a folder";

@@ -14,21 +14,26 @@ using kvtest::FileServicesTest;
 #if !defined(__SANITIZE_ADDRESS__) && !defined(_WIN32)
 #include <sys/resource.h>
 
+// The child's exit statuses.
+constexpr int kFailedAsShortFile = 0;
+constexpr int kReadOtherwise = 1;
+constexpr int kNoLimit = 2;
+
 // Run in a child: limits the address space to what the process has now plus 256 MiB, far
-// less than the claimed length, then reads the string; 0 when it failed as a short file.
+// less than the claimed length, then reads the string.
 int ReadHugeLengthUnderLimit(const KvFileTable* bf, const std::string& path) {
   long pages = 0;
   std::ifstream("/proc/self/statm") >> pages;
   rlim_t limit = static_cast<rlim_t>(pages) * 4096 + (rlim_t{256} << 20);
   rlimit rl{limit, limit};
-  if (setrlimit(RLIMIT_AS, &rl) != 0) return 2;
+  if (setrlimit(RLIMIT_AS, &rl) != 0) return kNoLimit;
   KvFile* file = bf->Alloc();
   KvFilename* fn = FilenameTable()->Alloc();
   fn->path = path;
   KvString* s = nullptr;
   bool opened = bf->Open(file, fn, KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0);
   bool read = bf->ReadString(file, &s);
-  return opened && !read && bf->GetError(file) == KV_FILEERROR_FILEEND ? 0 : 1;
+  return opened && !read && bf->GetError(file) == KV_FILEERROR_FILEEND ? kFailedAsShortFile : kReadOtherwise;
 }
 #endif
 
@@ -44,12 +49,12 @@ class FileEncoding : public FileServicesTest {
     fill(f);
     EXPECT_TRUE(bf->Close(f));
     bf->Free(f);
-    return kvtest::ReadAll(dir / "out.bin");
+    return kvtest::ReadBytes(dir / "out.bin");
   }
 
   // A file holding bytes, opened for big-endian reading; freed by the caller.
   KvFile* Reading(const Bytes& bytes) {
-    kvtest::WriteAll(dir / "in.bin", bytes);
+    kvtest::WriteBytes(dir / "in.bin", bytes);
     KvFile* f = bf->Alloc();
     EXPECT_TRUE(bf->Open(f, InDir("in.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
     return f;
@@ -215,9 +220,9 @@ TEST_F(FileEncoding, HugeLengthFailsUnderAMemoryLimit) {
 #elif defined(_WIN32)
   GTEST_SKIP() << "Windows has no address-space limit (setrlimit); HugeLengthFailsAtOnceWithoutReserving covers the reservation";
 #else
-  kvtest::WriteAll(dir / "in.bin", {0x7F, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 'e', 0});
+  kvtest::WriteBytes(dir / "in.bin", {0x7F, 0xFF, 0xFF, 0xFF, 'a', 'b', 'c', 'd', 'e', 0});
   const std::string path = (dir / "in.bin").string();
-  EXPECT_EXIT(std::exit(ReadHugeLengthUnderLimit(bf, path)), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(std::exit(ReadHugeLengthUnderLimit(bf, path)), ::testing::ExitedWithCode(kFailedAsShortFile), "");
 #endif
 }
 

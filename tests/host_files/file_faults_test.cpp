@@ -14,7 +14,7 @@ class FileFaults : public FileServicesTest {
 
   void SetUp() override {
     FileServicesTest::SetUp();
-    kvtest::WriteAll(dir / "data.bin", {0, 0, 0, 1, 0, 0, 0, 2, 1});
+    kvtest::WriteBytes(dir / "data.bin", {0, 0, 0, 1, 0, 0, 0, 2, 1});
     file = bf->Alloc();
     ASSERT_NE(file, nullptr);
   }
@@ -49,7 +49,7 @@ TEST_F(FileFaults, WriteCreatesAndTruncates) {
   EXPECT_TRUE(bf->WriteBool(file, true));
   EXPECT_EQ(bf->GetLength(file), 1);
   EXPECT_TRUE(bf->Close(file));
-  EXPECT_EQ(kvtest::ReadAll(dir / "data.bin").size(), 1u);
+  EXPECT_EQ(kvtest::ReadBytes(dir / "data.bin").size(), 1u);
 }
 
 TEST_F(FileFaults, FirstFailureSetsTheErrorAndIsReportedOnce) {
@@ -110,7 +110,7 @@ TEST_F(FileFaults, InjectedWriteFailureLeavesTheFileShort) {
   EXPECT_EQ(bf->GetError(file), KV_FILEERROR_WRITE);
   EXPECT_TRUE(bf->Close(file));
   FreeString(s);
-  EXPECT_EQ(kvtest::ReadAll(dir / "out.bin").size(), 4u);
+  EXPECT_EQ(kvtest::ReadBytes(dir / "out.bin").size(), 4u);
   EXPECT_EQ(HostErrors().size(), 1u);
 }
 
@@ -127,7 +127,7 @@ TEST_F(FileFaults, FileObjectsAreAccountedAndCanFail) {
 }
 
 TEST_F(FileFaults, StringAllocationFailureFailsTheRead) {
-  kvtest::WriteAll(dir / "s.bin", {0, 0, 0, 2, 'a', 0});
+  kvtest::WriteBytes(dir / "s.bin", {0, 0, 0, 2, 'a', 0});
   ASSERT_TRUE(bf->Open(file, InDir("s.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
   FailNextAllocation(AllocKind::String);
   KvString* s = nullptr;

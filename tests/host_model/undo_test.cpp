@@ -7,25 +7,6 @@ namespace {
 
 using namespace kvhost;
 
-
-// The whole document as a comparable value: the tree outline and every container.
-std::string Snapshot(KvDocument* doc) {
-  std::string out = DescribeTree(doc);
-  std::vector<KvNode*> pending = TopObjects(doc);
-  while (!pending.empty()) {
-    KvNode* n = pending.back();
-    pending.pop_back();
-    out += "#" + std::to_string(ObjectSerial(n)) + ":";
-    for (std::int32_t id : ParameterIds(Container(n))) {
-      out += " " + std::to_string(id) + "=" +
-             std::to_string(HostTables()->t_C4DOS_Bc->GetInt32(Container(n), id, -999));
-    }
-    out += "\n";
-    for (KvNode* c : Children(n)) pending.push_back(c);
-  }
-  return out;
-}
-
 class UndoHistoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,7 +37,7 @@ class UndoHistoryTest : public ::testing::Test {
 };
 
 TEST_F(UndoHistoryTest, NestedMovesInOneGroupUndoAndRedoExactly) {
-  const std::string before = Snapshot(doc);
+  const std::string before = DocumentText(doc);
   bd->StartUndo(doc);
   MoveUnder(objs[1], objs[0]);
   bd->StartUndo(doc);  // nested: the same step
@@ -67,35 +48,35 @@ TEST_F(UndoHistoryTest, NestedMovesInOneGroupUndoAndRedoExactly) {
   bd->EndUndo(doc);
   MoveUnder(objs[1], objs[3]);  // moved a second time within the group
   bd->EndUndo(doc);
-  const std::string after = Snapshot(doc);
+  const std::string after = DocumentText(doc);
   ASSERT_NE(before, after);
   ASSERT_EQ(UndoHistory(doc).size(), 1u);
   EXPECT_EQ(UndoHistory(doc)[0].records.size(), 9u);
   EXPECT_FALSE(UndoHistory(doc)[0].open);
 
   ASSERT_TRUE(Undo(doc));
-  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(DocumentText(doc), before);
   ASSERT_TRUE(Redo(doc));
-  EXPECT_EQ(Snapshot(doc), after);
+  EXPECT_EQ(DocumentText(doc), after);
   ASSERT_TRUE(Undo(doc));
-  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(DocumentText(doc), before);
   EXPECT_FALSE(Undo(doc));
   EXPECT_TRUE(HostErrors().empty());
 }
 
 TEST_F(UndoHistoryTest, PredecessorMovedEarlierInTheSameGroup) {
   // objs: 0 1 2 3 at the top. Move 1 away, then 2 (whose predecessor is now 0).
-  const std::string before = Snapshot(doc);
+  const std::string before = DocumentText(doc);
   bd->StartUndo(doc);
   MoveUnder(objs[1], objs[3]);
   MoveUnder(objs[2], objs[3]);
   bd->EndUndo(doc);
   ASSERT_TRUE(Undo(doc));
-  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(DocumentText(doc), before);
 }
 
 TEST_F(UndoHistoryTest, NewObjectIsRemovedByUndoAndComesBackByRedo) {
-  const std::string before = Snapshot(doc);
+  const std::string before = DocumentText(doc);
   bd->StartUndo(doc);
   KvNode* extrude = AllocObject(KV_TYPE_EXTRUDE);
   bd->InsertObject(doc, extrude, nullptr, nullptr);
@@ -103,15 +84,15 @@ TEST_F(UndoHistoryTest, NewObjectIsRemovedByUndoAndComesBackByRedo) {
   bc->SetInt32(Container(extrude), KV_EXTRUDEOBJECT_CAPSTART, 3);  // caps of a new object: no change record
   MoveUnder(objs[2], extrude);
   bd->EndUndo(doc);
-  const std::string after = Snapshot(doc);
+  const std::string after = DocumentText(doc);
   const std::int64_t objects = LiveAllocations(AllocKind::Object);
 
   ASSERT_TRUE(Undo(doc));
-  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(DocumentText(doc), before);
   EXPECT_EQ(DocumentOf(extrude), nullptr);
   EXPECT_EQ(LiveAllocations(AllocKind::Object), objects) << "kept alive for redo";
   ASSERT_TRUE(Redo(doc));
-  EXPECT_EQ(Snapshot(doc), after);
+  EXPECT_EQ(DocumentText(doc), after);
   EXPECT_EQ(DocumentOf(extrude), doc);
 
   // A new step after an undo discards the redo step and frees the undone object.
@@ -129,7 +110,7 @@ TEST_F(UndoHistoryTest, NewObjectsWithMovesIntoThemRestoreExactly) {
   KvNode* arrow = objs[2];
   MoveObject(doc, wrap, parent, Position::Last);
   MoveObject(doc, arrow, parent, Position::Last);
-  const std::string before = Snapshot(doc);
+  const std::string before = DocumentText(doc);
   bd->StartUndo(doc);
   KvNode* extrude = AllocObject(KV_TYPE_EXTRUDE);
   bd->InsertObject(doc, extrude, nullptr, nullptr);
@@ -146,13 +127,13 @@ TEST_F(UndoHistoryTest, NewObjectsWithMovesIntoThemRestoreExactly) {
   bc->SetInt32(Container(cloner), KV_CLONER_MODE, 1);
   MoveUnder(extrude, cloner);
   bd->EndUndo(doc);
-  const std::string after = Snapshot(doc);
+  const std::string after = DocumentText(doc);
   EXPECT_EQ(Children(extrude), (std::vector<KvNode*>{arrow, wrap}));
   for (int round = 0; round < 2; ++round) {
     ASSERT_TRUE(Undo(doc));
-    EXPECT_EQ(Snapshot(doc), before) << DescribeTree(doc);
+    EXPECT_EQ(DocumentText(doc), before);
     ASSERT_TRUE(Redo(doc));
-    EXPECT_EQ(Snapshot(doc), after) << DescribeTree(doc);
+    EXPECT_EQ(DocumentText(doc), after);
   }
   EXPECT_TRUE(HostErrors().empty());
 }
@@ -179,7 +160,7 @@ TEST_F(UndoHistoryTest, MenuCreationIsOneStepAndSetParameterIsAnother) {
 }
 
 TEST_F(UndoHistoryTest, TheUsersDragIsOneStep) {
-  const std::string before = Snapshot(doc);
+  const std::string before = DocumentText(doc);
   MoveObject(doc, objs[0], objs[3], Position::Last);
   MoveObject(doc, objs[1], objs[3], Position::Last);
   MoveObject(doc, objs[3], nullptr, Position::First);
@@ -187,7 +168,7 @@ TEST_F(UndoHistoryTest, TheUsersDragIsOneStep) {
   EXPECT_EQ(UndoHistory(doc).size(), 3u);
   while (Undo(doc)) {
   }
-  EXPECT_EQ(Snapshot(doc), before);
+  EXPECT_EQ(DocumentText(doc), before);
 }
 
 TEST_F(UndoHistoryTest, UnbalancedAndOpenGroupsAreVisible) {

@@ -1,17 +1,10 @@
 // A small object plug-in, not the arrow, that exercises the SDK client layer and the
 // stand-in host through the real entry protocol. Buttons let tests make it insert objects
 // with undo, and leak on purpose so that the host's accounting can be seen to catch it.
+#include "fixture_ids.h"
 #include "host_sdk.h"
 
 namespace {
-
-constexpr Int32 ID_FIXTURE_OBJECT = 1000001;
-constexpr Int32 FIXTURE_COUNT = 1;       // int32, default 42
-constexpr Int32 FIXTURE_LABEL = 2;       // string, default "fixture"
-constexpr Int32 FIXTURE_DEPENDENT = 3;   // enabled only while the count is 42
-constexpr Int32 FIXTURE_ADD_NULL = 100;  // button: insert a null object, one undo step
-constexpr Int32 FIXTURE_LEAK_MEMORY = 101;
-constexpr Int32 FIXTURE_LEAK_CONTAINER = 102;
 
 class FixtureObject : public ObjectData {
  public:
@@ -19,8 +12,8 @@ class FixtureObject : public ObjectData {
 
   Bool Init(GeListNode* node) override {
     BaseContainer* bc = static_cast<BaseObject*>(node)->GetDataInstance();
-    bc->SetInt32(FIXTURE_COUNT, 42);
-    bc->SetString(FIXTURE_LABEL, String("fixture"));
+    bc->SetInt32(fixture::kCount, 42);
+    bc->SetString(fixture::kLabel, String("fixture"));
     return true;
   }
 
@@ -28,7 +21,7 @@ class FixtureObject : public ObjectData {
     if (type != MSG_DESCRIPTION_COMMAND || data == nullptr) return true;
     BaseObject* op = static_cast<BaseObject*>(node);
     switch (static_cast<DescriptionCommand*>(data)->_descId[0].id) {
-      case FIXTURE_ADD_NULL: {
+      case fixture::kAddNull: {
         BaseDocument* doc = op->GetDocument();
         BaseObject* null = BaseObject::Alloc(Onull);
         if (doc == nullptr || null == nullptr) {
@@ -39,14 +32,14 @@ class FixtureObject : public ObjectData {
         doc->InsertObject(null, nullptr, nullptr);
         doc->AddUndo(UNDOTYPE::NEWOBJ, null);
         doc->AddUndo(UNDOTYPE::CHANGE, op);
-        op->GetDataInstance()->SetInt32(FIXTURE_COUNT, op->GetDataInstance()->GetInt32(FIXTURE_COUNT) + 1);
+        op->GetDataInstance()->SetInt32(fixture::kCount, op->GetDataInstance()->GetInt32(fixture::kCount) + 1);
         doc->EndUndo();
         break;
       }
-      case FIXTURE_LEAK_MEMORY:
+      case fixture::kLeakMemory:
         NewMemClear(64);
         break;
-      case FIXTURE_LEAK_CONTAINER:
+      case fixture::kLeakContainer:
         NewObjClear<BaseContainer>();
         break;
       default:
@@ -57,14 +50,14 @@ class FixtureObject : public ObjectData {
 
   Bool GetDEnabling(GeListNode* node, const DescID& id, const GeData&, DESCFLAGS_ENABLE,
                     const BaseContainer*) override {
-    if (id[0].id != FIXTURE_DEPENDENT) return true;
-    return static_cast<BaseObject*>(node)->GetDataInstance()->GetInt32(FIXTURE_COUNT) == 42;
+    if (id[0].id != fixture::kDependent) return true;
+    return static_cast<BaseObject*>(node)->GetDataInstance()->GetInt32(fixture::kCount) == 42;
   }
 
   SplineObject* GetContour(BaseObject* op, BaseDocument*, Float, BaseThread*) override {
     SplineObject* spline = SplineObject::Alloc(3, SPLINETYPE::LINEAR);
     if (spline == nullptr) return nullptr;
-    const Float size = static_cast<Float>(op->GetDataInstance()->GetInt32(FIXTURE_COUNT));
+    const Float size = static_cast<Float>(op->GetDataInstance()->GetInt32(fixture::kCount));
     if (Vector* p = spline->GetPointW()) {
       p[0] = Vector(0, 0, 0);
       p[1] = Vector(size, 0, 0);
@@ -82,7 +75,7 @@ static ModuleRegistration s_registration("net.keelvane.test.fixture", 0);
 const Int32 g_minHostApiVersion = 0;
 
 Bool PluginStart() {
-  return RegisterObjectPlugin(ID_FIXTURE_OBJECT, String("Fixture"), OBJECT_ISSPLINE,
+  return RegisterObjectPlugin(fixture::kObjectType, String("Fixture"), OBJECT_ISSPLINE,
                               FixtureObject::Alloc, String(), nullptr, 0);
 }
 

@@ -2,50 +2,31 @@
 // through its entry point, creating and editing objects through the client layer.
 #include <gtest/gtest.h>
 
+#include "fixture_ids.h"
 #include "host.h"
+#include "started_module.h"
 
 namespace {
 
-constexpr std::int32_t kFixtureType = 1000001;
-constexpr std::int32_t kCount = 1;
-constexpr std::int32_t kLabel = 2;
-constexpr std::int32_t kDependent = 3;
-constexpr std::int32_t kAddNull = 100;
-constexpr std::int32_t kLeakMemory = 101;
-constexpr std::int32_t kLeakContainer = 102;
+using namespace fixture;
 
-class FixtureModule : public ::testing::Test {
+class FixtureModule : public kvtest::StartedModule<::testing::Test> {
  protected:
-  void SetUp() override {
-    kvhost::ResetHost();
-    std::string error;
-    module = kvhost::Module::Load(FIXTURE_MODULE_PATH, &error);
-    ASSERT_NE(module, nullptr) << error;
-    ASSERT_TRUE(module->Start());
-    doc = kvhost::NewDocument();
-  }
-  void TearDown() override {
-    if (doc != nullptr) kvhost::FreeDocument(doc);
-    module.reset();
-    kvhost::ResetHost();
-  }
-
-  std::unique_ptr<kvhost::Module> module;
-  KvDocument* doc = nullptr;
+  std::string ModulePath() const override { return FIXTURE_MODULE_PATH; }
 };
 
 TEST_F(FixtureModule, RegistersThroughTheEntryPoint) {
   EXPECT_EQ(module->Identifier(), "net.keelvane.test.fixture");
-  const kvhost::PluginEntry* plugin = kvhost::FindPlugin(kFixtureType);
+  const kvhost::PluginEntry* plugin = kvhost::FindPlugin(kObjectType);
   ASSERT_NE(plugin, nullptr);
   ASSERT_EQ(module->Calls().size(), 3u);
-  EXPECT_EQ(module->Calls()[0].action, 1);
-  EXPECT_EQ(module->Calls()[1].action, 6);
-  EXPECT_EQ(module->Calls()[2].action, 2);
+  EXPECT_EQ(module->Calls()[0].action, KV_ACTION_INIT_SYSTEM);
+  EXPECT_EQ(module->Calls()[1].action, KV_ACTION_MESSAGE);
+  EXPECT_EQ(module->Calls()[2].action, KV_ACTION_START);
 }
 
 TEST_F(FixtureModule, ObjectFromTheMenuIsInitialisedAndUndoable) {
-  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kObjectType);
   ASSERT_NE(op, nullptr);
   EXPECT_EQ(std::get<std::int32_t>(*kvhost::GetParameter(kvhost::Container(op), kCount)), 42);
   EXPECT_EQ(std::get<std::string>(*kvhost::GetParameter(kvhost::Container(op), kLabel)), "fixture");
@@ -58,7 +39,7 @@ TEST_F(FixtureModule, ObjectFromTheMenuIsInitialisedAndUndoable) {
 }
 
 TEST_F(FixtureModule, ButtonInsertsAnObjectAsOneUndoStep) {
-  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kObjectType);
   ASSERT_NE(op, nullptr);
   const size_t stepsBefore = kvhost::UndoHistory(doc).size();
   EXPECT_TRUE(kvhost::PressButton(op, kAddNull));
@@ -77,7 +58,7 @@ TEST_F(FixtureModule, ButtonInsertsAnObjectAsOneUndoStep) {
 }
 
 TEST_F(FixtureModule, EditsEnablingAndContourGoThroughThePlugin) {
-  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kObjectType);
   ASSERT_NE(op, nullptr);
   EXPECT_TRUE(kvhost::IsEnabled(op, kDependent));
   kvhost::SetParameter(doc, op, kCount, std::int32_t{7});
@@ -96,7 +77,7 @@ TEST_F(FixtureModule, EditsEnablingAndContourGoThroughThePlugin) {
 }
 
 TEST_F(FixtureModule, AccountingCatchesWhatTheModuleLeaks) {
-  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kObjectType);
   ASSERT_NE(op, nullptr);
   const auto memory = kvhost::LiveAllocations(kvhost::AllocKind::Memory);
   const auto containers = kvhost::LiveAllocations(kvhost::AllocKind::Container);
@@ -112,7 +93,7 @@ TEST_F(FixtureModule, AccountingCatchesWhatTheModuleLeaks) {
 }
 
 TEST_F(FixtureModule, FailedObjectAllocationEndsTheButtonQuietly) {
-  KvNode* op = kvhost::CreateObjectFromMenu(doc, kFixtureType);
+  KvNode* op = kvhost::CreateObjectFromMenu(doc, kObjectType);
   ASSERT_NE(op, nullptr);
   const size_t steps = kvhost::UndoHistory(doc).size();
   kvhost::FailNextAllocation(kvhost::AllocKind::Object);

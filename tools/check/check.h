@@ -1,6 +1,6 @@
 // `keelvane check`: the checks that validate a built module the way a packager would
-// before shipping it. Each check registers itself here and runs in a child process of its
-// own; what it finds is one CheckResult.
+// before shipping it. Each check is a row of the registry and runs in a child process of
+// its own; what it finds is one CheckResult.
 #pragma once
 
 #include <chrono>
@@ -17,6 +17,9 @@ namespace kvcheck {
 // seeded from the run's seed and the check's name so that `--only` repeats a check alone.
 struct CheckContext {
   std::filesystem::path plugin;
+  // Where the check's scratch folders go: the run's own scratch folder, which the parent
+  // removes even when the check's process dies.
+  std::filesystem::path scratch;
   int level = 2;              // 1 quick smoke run .. 5 thorough
   std::uint64_t seed = 0;
   std::mt19937_64 random;
@@ -46,16 +49,23 @@ struct CheckResult {
 struct CheckInfo {
   std::string name;     // as --only names it
   std::string summary;  // one line for --help
-  int order = 0;        // the run's order
-  std::function<void(CheckContext&, CheckResult&)> run;
+  void (*run)(CheckContext&, CheckResult&);
 };
 
-// Adds a check to the registry; returns true so that a check file can register itself
-// with `const bool registered = RegisterCheck(...)`.
-bool RegisterCheck(CheckInfo info);
-// Every registered check, in order.
-std::vector<CheckInfo> RegisteredChecks();
+// Every check, in the order a run takes them (check_registry.cpp holds the list).
+const std::vector<CheckInfo>& RegisteredChecks();
 const CheckInfo* FindCheck(const std::string& name);
+
+// The checks, each in the file of its group: checks_module.cpp, checks_contour.cpp,
+// checks_document.cpp and checks_faults.cpp.
+void RunEntry(CheckContext& context, CheckResult& result);
+void RunDescription(CheckContext& context, CheckResult& result);
+void RunContour(CheckContext& context, CheckResult& result);
+void RunPresets(CheckContext& context, CheckResult& result);
+void RunUndo(CheckContext& context, CheckResult& result);
+void RunFaults(CheckContext& context, CheckResult& result);
+void RunLifecycle(CheckContext& context, CheckResult& result);
+void RunThreads(CheckContext& context, CheckResult& result);
 
 // The exit code of a child whose check ran to its end and wrote its result.
 constexpr int kChildDone = 0;

@@ -13,6 +13,7 @@
 #include "child_process.h"
 #include "commands.h"
 #include "json_text.h"
+#include "local_files.h"
 #include "module_loader.h"
 #include "plugin_session.h"
 #include "tool_error.h"
@@ -30,6 +31,7 @@ struct CheckOptions {
   std::vector<std::string> only;
   bool json = false;
   std::string child;  // hidden: run this one check here and write its result to stdout
+  std::string scratch;  // hidden: the child's folder for scratch files (the run's own)
   int timeLimit = 0;  // hidden: seconds a check may run; 0: by level
 };
 
@@ -57,6 +59,7 @@ int RunChild(const CheckOptions& options, const fs::path& plugin) {
   if (info == nullptr) throw ToolError(kStatusBadInput, "no check '" + options.child + "'");
   kvcheck::CheckContext context;
   context.plugin = plugin;
+  context.scratch = options.scratch;
   context.level = options.level;
   context.seed = options.seed.value_or(0);
   context.random.seed(CheckSeed(context.seed, info->name));
@@ -82,13 +85,6 @@ int RunChild(const CheckOptions& options, const fs::path& plugin) {
   return kvcheck::kChildDone;
 }
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The last few lines of a child's stderr, for a failure message.
 std::string Tail(const std::string& text, std::size_t lines) {
   std::vector<std::string> all;
@@ -105,25 +101,23 @@ std::string Tail(const std::string& text, std::size_t lines) {
 
 // What a child has written so far, read on from where the last reading stopped (a
 // thorough check writes a line per case, and the parent looks ten times a second).
-class ChildReport {
- public:
-  explicit ChildReport(fs::path path) : path_(std::move(path)) {}
-
-  void ReadOn() {
-    std::ifstream in(path_, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(offset_));
-    std::string line;
-    while (std::getline(in, line) && !in.eof()) {  // only whole lines
-      offset_ += line.size() + 1;
-      Take(line);
-    }
-  }
-
+struct ChildReport {
+  fs::path path;
+  std::size_t offset = 0;  // bytes of the whole lines read so far
   std::int64_t done = 0, total = 0;
   std::string now;
   std::optional<Json> result;
 
- private:
+  void ReadOn() {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string line;
+    while (std::getline(in, line) && !in.eof()) {  // only whole lines
+      offset += line.size() + 1;
+      Take(line);
+    }
+  }
+
   void Take(const std::string& line) {
     if (line.rfind("progress ", 0) == 0) {
       std::istringstream fields(line.substr(9));
@@ -134,9 +128,6 @@ class ChildReport {
       if (result->is_discarded()) result.reset();
     }
   }
-
-  fs::path path_;
-  std::size_t offset_ = 0;
 };
 
 void DrawProgress(const std::string& name, const ChildReport& report) {
@@ -152,13 +143,14 @@ void DrawProgress(const std::string& name, const ChildReport& report) {
 int TimeLimitSeconds(int level) { return 60 + 60 * level; }
 
 Finding RunInChild(const CheckInfo& info, const CheckOptions& options, const fs::path& plugin,
-                   const fs::path& scratch, bool bar) {
+                   const kvhost::ScratchFolder& scratch, bool bar) {
   Finding finding;
   finding.name = info.name;
   const std::string exe = kvhost::ExecutablePath();
   const std::vector<std::string> args{exe, "--plugin", plugin.string(), "check", "--level",
                                       std::to_string(options.level), "--seed",
-                                      std::to_string(*options.seed), "--child", info.name};
+                                      std::to_string(*options.seed), "--child", info.name,
+                                      "--scratch", scratch.Path().string()};
   const fs::path out = scratch / (info.name + ".out");
   const fs::path err = scratch / (info.name + ".err");
   const auto start = std::chrono::steady_clock::now();
@@ -166,7 +158,8 @@ Finding RunInChild(const CheckInfo& info, const CheckOptions& options, const fs:
   auto child = kvcheck::ChildProcess::Start(exe, args, out, err, &error);
   if (child == nullptr) throw ToolError(kStatusFailed, error);
   const auto limit = std::chrono::seconds(options.timeLimit > 0 ? options.timeLimit : TimeLimitSeconds(options.level));
-  ChildReport report(out);
+  ChildReport report;
+  report.path = out;
   while (!child->Wait(100)) {
     report.ReadOn();
     if (bar) DrawProgress(info.name, report);
@@ -176,7 +169,7 @@ Finding RunInChild(const CheckInfo& info, const CheckOptions& options, const fs:
   if (bar) std::cout << "\r\x1b[K" << std::flush;
   report.ReadOn();
   const kvcheck::ChildEnd& end = child->End();
-  const std::string stderrTail = Tail(ReadAll(err), 3);
+  const std::string stderrTail = Tail(kvhost::ReadWholeFile(err).value_or(""), 3);
   if (report.result) {
     const Json& r = *report.result;
     finding.result.cases = r.value("cases", std::int64_t{0});
@@ -229,13 +222,8 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
   for (const std::string& name : options.only) {
     if (kvcheck::FindCheck(name) == nullptr) throw ToolError(kStatusBadInput, "no check '" + name + "'");
   }
-  const fs::path module = plugin / kModuleFileName;
-  std::error_code ec;
-  if (!fs::is_regular_file(module, ec)) {
-    throw ToolError(kStatusFailed, "no module '" + module.string() +
-                                       "' (name the plug-in folder with --plugin DIR)");
-  }
-  const fs::path scratch = kvcheck::NewScratchFolder("run");
+  ModuleFileOf(plugin);  // a folder without a module is refused before any check runs
+  const kvhost::ScratchFolder scratch("check");
 
   const bool bar = !options.json && kvcheck::StdoutIsTerminal();
   if (!options.json) {
@@ -250,7 +238,6 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
     if (!findings.back().result.passed) ++failed;
     if (!options.json) PrintFinding(findings.back());
   }
-  fs::remove_all(scratch, ec);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const int passed = static_cast<int>(findings.size()) - failed;
   if (options.json) {
@@ -288,6 +275,7 @@ void AddCheckCommand(CLI::App& app, std::vector<Command>& commands) {
   sub->add_option("--only", options->only, "run only this check (repeatable)");
   sub->add_flag("--json", options->json, "one JSON object with every check's figures");
   sub->add_option("--child", options->child)->group("");  // the check's own process
+  sub->add_option("--scratch", options->scratch)->group("");
   sub->add_option("--time-limit", options->timeLimit)->group("");  // for the tests of a hang
   commands.push_back({"check", sub, [options](const ToolOptions& tool) {
                         const fs::path plugin = fs::absolute(ChoosePluginFolder(tool.plugin));

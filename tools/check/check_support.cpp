@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
-#include <random>
 #include <sstream>
 
+#include "tool_error.h"
 #include "value_text.h"
 
 namespace kvcheck {
@@ -14,42 +13,6 @@ namespace {
 
 // Upper end of a length without a maximum in the description.
 constexpr double kLongestLength = 1000.0;
-
-// A value stored for a shown value in unit (percent as a fraction, degrees as radians).
-double Stored(double shown, kvhost::ParamUnit unit) {
-  switch (unit) {
-    case kvhost::ParamUnit::Percent: return shown / 100.0;
-    case kvhost::ParamUnit::Degree: return shown * std::numbers::pi / 180.0;
-    default: return shown;
-  }
-}
-
-void DepthFirst(KvNode* node, std::vector<KvNode*>& nodes) {
-  nodes.push_back(node);
-  for (KvNode* child : kvhost::Children(node)) DepthFirst(child, nodes);
-}
-
-struct TextOfTree {
-  std::vector<KvNode*> nodes;
-  bool withSerials = true;
-
-  std::string Name(const KvNode* node) const {
-    if (withSerials) return "#" + std::to_string(kvhost::ObjectSerial(node));
-    const auto at = std::find(nodes.begin(), nodes.end(), node);
-    return at == nodes.end() ? "@outside" : "@" + std::to_string(at - nodes.begin());
-  }
-
-  void Write(std::ostringstream& out, KvNode* node, int depth) const {
-    out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << kvhost::ObjectType(node) << Name(node);
-    KvContainer* c = kvhost::Container(node);
-    for (std::int32_t id : kvhost::ParameterIds(c)) {
-      out << " " << id << "="
-          << kvtool::ValueText(*kvhost::GetParameter(c, id), [this](const KvNode* t) { return Name(t); });
-    }
-    out << "\n";
-    for (KvNode* child : kvhost::Children(node)) Write(out, child, depth + 1);
-  }
-};
 
 }  // namespace
 
@@ -64,7 +27,7 @@ std::vector<ParameterEdit> RandomArrowValues(const kvhost::Description& descript
         const double hi = p.max.value_or(p.unit == kvhost::ParamUnit::Meter ? kLongestLength : lo + 100.0);
         double shown = context.Uniform(lo, hi);
         if (degenerate && context.Chance(0.15)) shown = context.Chance(0.5) ? 0.0 : -context.Uniform(0.0, hi - lo);
-        edit.value = Stored(shown, p.unit);
+        edit.value = shown / kvhost::ShownScale(p.unit);
         break;
       }
       case kvhost::ParamType::Long:
@@ -98,15 +61,6 @@ void WriteValues(KvNode* node, const std::vector<ParameterEdit>& edits) {
   for (const ParameterEdit& e : edits) kvhost::SetParameterRaw(kvhost::Container(node), e.id, e.value);
 }
 
-std::string DocumentText(const KvDocument* doc, bool withSerials) {
-  TextOfTree text;
-  text.withSerials = withSerials;
-  for (KvNode* top : kvhost::TopObjects(doc)) DepthFirst(top, text.nodes);
-  std::ostringstream out;
-  for (KvNode* top : kvhost::TopObjects(doc)) text.Write(out, top, 0);
-  return out.str();
-}
-
 std::string FirstDifference(const std::string& a, const std::string& b) {
   std::istringstream ia(a), ib(b);
   std::string la, lb;
@@ -127,11 +81,13 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
   }
 }
 
-std::filesystem::path NewScratchFolder(const std::string& what) {
-  for (;;) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-        ("keelvane-check-" + what + "-" + std::to_string(std::random_device{}()));
-    if (std::filesystem::create_directories(folder)) return folder;
+std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckResult& result) {
+  kvhost::ResetHost();
+  try {
+    return kvtool::LoadPluginModule(context.plugin);
+  } catch (const kvtool::ToolError& e) {
+    result.Fail(std::string("the module did not load: ") + e.what(), "it loads and exports its entry point");
+    return nullptr;
   }
 }
 

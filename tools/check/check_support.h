@@ -1,5 +1,5 @@
-// What several checks share: random arrow parameters drawn from the description, the
-// whole document written out for comparison, and the module loaded for one case.
+// What several checks share: random arrow parameters drawn from the description, where
+// two documents' texts differ, and the module loaded for one case.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "check.h"
 #include "host.h"
+#include "local_files.h"
 #include "plugin_session.h"
 #include "value_text.h"
 
@@ -29,17 +30,13 @@ std::string EditsText(const std::vector<ParameterEdit>& edits);
 // Writes the values straight into node's container (no undo, no message).
 void WriteValues(KvNode* node, const std::vector<ParameterEdit>& edits);
 
-// The document as text: the tree in order with every object's type, serial and
-// container, one line per object. Two documents are the same exactly when their texts are.
-// Without serials, objects are told apart by their place in the tree alone (links name
-// their target's place), so that documents built alike compare the same.
-std::string DocumentText(const KvDocument* doc, bool withSerials = true);
-// The first line in which a and b differ, as "line N: <a> / <b>".
+// Where two document texts (kvhost::DocumentText) first differ: "object N (<name>): <a's
+// value> / <b's value>", or the N-th object's lines when only one text has it.
 std::string FirstDifference(const std::string& a, const std::string& b);
 
-// A new empty folder in the temporary folder for a check's files, named apart from those
-// of every other run (the same seed may run twice at once).
-std::filesystem::path NewScratchFolder(const std::string& what);
+// The module of the plug-in folder loaded into a reset host, not yet started; null, with
+// the result failed, when it does not load.
+std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckResult& result);
 
 // A session on the plug-in folder; throws ToolError when the module does not start.
 std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context);

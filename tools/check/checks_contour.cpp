@@ -48,6 +48,8 @@ std::string BrokenPromise(const kvtool::Outline& o, KvNode* arrow) {
   return {};
 }
 
+}  // namespace
+
 void RunContour(CheckContext& context, CheckResult& result) {
   auto session = OpenSession(context);
   KvNode* arrow = session->NewArrow();
@@ -86,6 +88,8 @@ void RunContour(CheckContext& context, CheckResult& result) {
   }
 }
 
+namespace {
+
 // A spline's points as bytes, so that outlines compare exactly (a NaN equals itself).
 std::vector<unsigned char> PointBytes(const KvNode* spline) {
   const std::vector<KvVector> points = kvhost::SplinePoints(spline);
@@ -93,6 +97,8 @@ std::vector<unsigned char> PointBytes(const KvNode* spline) {
   if (!bytes.empty()) std::memcpy(bytes.data(), points.data(), bytes.size());
   return bytes;
 }
+
+}  // namespace
 
 void RunThreads(CheckContext& context, CheckResult& result) {
   constexpr int kThreads = 8;
@@ -141,9 +147,4 @@ void RunThreads(CheckContext& context, CheckResult& result) {
   if (!seen.empty()) result.Fail(seen, "the outline one thread gets for the object");
 }
 
-[[maybe_unused]] const bool registered =
-    RegisterCheck({"contour", "random and degenerate parameters: finite points, at most 16, closed, linear, the object's spline settings, planes and reversal permute one outline", 3, RunContour}) &&
-    RegisterCheck({"threads", "contours of distinct objects from 8 threads at once equal those of one thread", 8, RunThreads});
-
-}  // namespace
 }  // namespace kvcheck

@@ -1,8 +1,5 @@
 // The checks of what the module does to a document: preset files saved, loaded, cut and
 // corrupted (presets), and undo and redo after the user's actions (undo).
-#include <fstream>
-#include <sstream>
-
 #include "check_support.h"
 #include "description/okeelvane.h"
 #include "tool_error.h"
@@ -11,16 +8,7 @@ namespace kvcheck {
 namespace fs = std::filesystem;
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+std::string ReadBytes(const fs::path& path) { return kvhost::ReadWholeFile(path).value_or(""); }
 
 // Random values that a preset file (which stores reals as 32-bit floats) keeps exactly.
 std::vector<ParameterEdit> PresetValues(kvtool::PluginSession& session, CheckContext& context) {
@@ -41,10 +29,12 @@ bool Load(kvtool::PluginSession& session, KvNode* arrow, const fs::path& file) {
   }
 }
 
+}  // namespace
+
 void RunPresets(CheckContext& context, CheckResult& result) {
   auto session = OpenSession(context);
   KvNode* arrow = session->NewArrow();
-  const fs::path folder = NewScratchFolder("presets");
+  const kvhost::ScratchFolder folder("check-presets", context.scratch);
   // Every offset of each file is cut, so the number of files grows slowly with the level.
   static constexpr std::int64_t kObjects[] = {2, 4, 8, 12, 20};
   const std::int64_t objects = kObjects[context.level - 1];
@@ -94,11 +84,11 @@ void RunPresets(CheckContext& context, CheckResult& result) {
       }
       context.progress(n * total + k, objects * total, what);
       WriteValues(arrow, other);
-      const std::string before = DocumentText(session->Document());
-      WriteBytes(broken, text);
+      const std::string before = kvhost::DocumentText(session->Document());
+      kvhost::WriteWholeFile(broken, text);
       ++result.cases;
       const bool loaded = Load(*session, arrow, broken);
-      const std::string after = DocumentText(session->Document());
+      const std::string after = kvhost::DocumentText(session->Document());
       if (!loaded && after != before) {
         return result.Fail(what + " was refused but changed the object (" + FirstDifference(before, after) +
                                "); saved: " + values,
@@ -113,9 +103,9 @@ void RunPresets(CheckContext& context, CheckResult& result) {
       }
     }
   }
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
 }
+
+namespace {
 
 // The buttons a user presses in the undo check: all but the two with file dialogs.
 std::vector<std::int32_t> PlainButtons(const kvhost::Description& description) {
@@ -180,6 +170,8 @@ std::string RandomAction(kvtool::PluginSession& session, CheckContext& context,
   return "press " + target + " " + (p != nullptr ? p->symbol : std::to_string(button));
 }
 
+}  // namespace
+
 void RunUndo(CheckContext& context, CheckResult& result) {
   const std::int64_t sequences = context.Cases(5);
   constexpr int kActions = 20;
@@ -189,7 +181,7 @@ void RunUndo(CheckContext& context, CheckResult& result) {
     const std::vector<std::int32_t> buttons = PlainButtons(session->ArrowDescription());
     std::string history;
     for (int a = 0; a < kActions && result.passed; ++a) {
-      const std::string before = DocumentText(doc);
+      const std::string before = kvhost::DocumentText(doc);
       const std::size_t steps = kvhost::UndoHistory(doc).size();
       std::string action;
       bool back = false;
@@ -204,7 +196,7 @@ void RunUndo(CheckContext& context, CheckResult& result) {
       history += (history.empty() ? "" : "; ") + action;
       context.progress(s * kActions + a, sequences * kActions, history);
       ++result.cases;
-      const std::string after = DocumentText(doc);
+      const std::string after = kvhost::DocumentText(doc);
       if (!back && kvhost::UndoHistory(doc).size() == steps) {
         if (after != before) {
           return result.Fail("a change without an undo step after " + history + " (" + FirstDifference(before, after) + ")",
@@ -214,23 +206,18 @@ void RunUndo(CheckContext& context, CheckResult& result) {
       }
       // One step back and forth again gives exactly the document before and after.
       const bool undoFirst = action != "undo";
-      if (!(undoFirst ? kvhost::Undo(doc) : kvhost::Redo(doc)) || DocumentText(doc) != before) {
+      if (!(undoFirst ? kvhost::Undo(doc) : kvhost::Redo(doc)) || kvhost::DocumentText(doc) != before) {
         return result.Fail("after " + history + ", one " + (undoFirst ? "undo" : "redo") + " gave " +
-                               FirstDifference(before, DocumentText(doc)),
+                               FirstDifference(before, kvhost::DocumentText(doc)),
                            "the document exactly as before the last action");
       }
-      if (!(undoFirst ? kvhost::Redo(doc) : kvhost::Undo(doc)) || DocumentText(doc) != after) {
+      if (!(undoFirst ? kvhost::Redo(doc) : kvhost::Undo(doc)) || kvhost::DocumentText(doc) != after) {
         return result.Fail("after " + history + ", one " + (undoFirst ? "redo" : "undo") + " gave " +
-                               FirstDifference(after, DocumentText(doc)),
+                               FirstDifference(after, kvhost::DocumentText(doc)),
                            "the document exactly as after the last action");
       }
     }
   }
 }
 
-[[maybe_unused]] const bool registered =
-    RegisterCheck({"presets", "random objects saved and loaded; files cut at every offset and with bytes changed load or change nothing", 4, RunPresets}) &&
-    RegisterCheck({"undo", "random sequences of the user's actions: one undo and one redo give back the document exactly", 5, RunUndo});
-
-}  // namespace
 }  // namespace kvcheck

@@ -9,7 +9,6 @@
 #include "test_powers.h"
 
 namespace kvcheck {
-namespace fs = std::filesystem;
 namespace {
 
 using kvhost::AllocKind;
@@ -54,12 +53,9 @@ struct Operation {
 };
 
 void RunLoadAndStart(CheckContext& context, CheckResult& result) {
-  const std::string path = (context.plugin / kvtool::kModuleFileName).string();
   auto cycle = [&](const Injection* fault) {
-    kvhost::ResetHost();
+    auto module = LoadModule(context, result);
     if (fault != nullptr) kvhost::FailNextAllocation(fault->kind, 1, fault->skip);
-    std::string error;
-    auto module = kvhost::Module::Load(path, &error);
     if (module != nullptr) module->Start();
     const Counts made = Totals();
     module.reset();
@@ -87,7 +83,7 @@ void RunLoadAndStart(CheckContext& context, CheckResult& result) {
 void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdit>& values,
                            CheckResult& result) {
   auto session = OpenSession(context);
-  const fs::path folder = NewScratchFolder("faults");
+  const kvhost::ScratchFolder folder("check-faults", context.scratch);
   const std::string preset = (folder / "start.kvp").string();
   {
     KvNode* arrow = session->NewArrow();
@@ -122,15 +118,15 @@ void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdi
       arrow = kvhost::CreateObjectFromMenu(doc, Okeelvane);
       WriteValues(arrow, values);
     }
-    o.before = DocumentText(doc, false);
+    o.before = kvhost::DocumentText(doc, kvhost::ObjectNames::ByPlace);
     const Counts start = Totals();
     if (fault != nullptr) kvhost::FailNextAllocation(fault->kind, 1, fault->skip);
     op.run(doc, arrow);
     kvhost::ClearAllocationFaults();
     const Counts end = Totals();
     for (std::size_t k = 0; k < kKinds; ++k) o.made[k] = end[k] - start[k];
-    o.after = DocumentText(doc, false);
-    if (kvhost::Undo(doc)) o.undone = DocumentText(doc, false);
+    o.after = kvhost::DocumentText(doc, kvhost::ObjectNames::ByPlace);
+    if (kvhost::Undo(doc)) o.undone = kvhost::DocumentText(doc, kvhost::ObjectNames::ByPlace);
     kvhost::FreeDocument(doc);
     o.live = kvhost::LiveAllocations();
     return o;
@@ -160,9 +156,9 @@ void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdi
       }
     }
   }
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
 }
+
+}  // namespace
 
 void RunFaults(CheckContext& context, CheckResult& result) {
   RunLoadAndStart(context, result);
@@ -181,8 +177,4 @@ void RunFaults(CheckContext& context, CheckResult& result) {
   }
 }
 
-[[maybe_unused]] const bool registered = RegisterCheck(
-    {"faults", "every allocation of every operation made to fail in turn: no crash, no leak, the document unchanged or as after the operation", 6, RunFaults});
-
-}  // namespace
 }  // namespace kvcheck

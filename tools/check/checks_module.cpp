@@ -2,12 +2,10 @@
 // what its objects hold (description), and repeated loading (lifecycle).
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "check_support.h"
 #include "description/okeelvane.h"
 #include "child_process.h"
-#include "module_loader.h"
 
 namespace kvcheck {
 namespace {
@@ -24,14 +22,6 @@ constexpr std::int32_t kDeliberatelyUnset[] = {ARROW_EXTRUDE_CAPS,     ARROW_CLO
 // version its record carries at load.
 std::int32_t LowestHostVersion(const KvModuleRecord* record) {
   return record != nullptr && record->frameworkVersion[0] == 0 ? 2025200 : 2024900;
-}
-
-std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckResult& result) {
-  kvhost::ResetHost();
-  std::string error;
-  auto module = kvhost::Module::Load((context.plugin / kvtool::kModuleFileName).string(), &error);
-  if (module == nullptr) result.Fail("the module did not load: " + error, "it loads and exports its entry point");
-  return module;
 }
 
 // Unloads the module and sees that it left no more host allocations behind than baseline
@@ -54,6 +44,8 @@ void Expect(CheckResult& result, const std::string& what, std::int32_t seen, std
     result.Fail(what + " answered " + std::to_string(seen), "answer " + std::to_string(expected));
   }
 }
+
+}  // namespace
 
 void RunEntry(CheckContext& context, CheckResult& result) {
   // The host's own order: action 1, resources, action 2, with one console line.
@@ -99,7 +91,10 @@ void RunEntry(CheckContext& context, CheckResult& result) {
   Expect(result, "action 1", module->Initialise(), KV_RESULT_OK);
   ++result.cases;
   const std::int32_t early = module->StartPlugins();
-  if (early != KV_RESULT_FAILED && early != KV_RESULT_OK) result.Fail("action 2 before resources answered " + std::to_string(early), "1 or 0");
+  if (early != KV_RESULT_FAILED && early != KV_RESULT_OK) {
+    result.Fail("action 2 before resources answered " + std::to_string(early),
+                std::to_string(KV_RESULT_OK) + " or " + std::to_string(KV_RESULT_FAILED));
+  }
   module->End();
   UnloadAndCount(module, "after an action 2 before resources", baseline, result);
 
@@ -109,11 +104,8 @@ void RunEntry(CheckContext& context, CheckResult& result) {
   const std::int32_t lowest = LowestHostVersion(module->Record());
   module.reset();
   for (const std::int32_t version : {lowest, lowest - 1}) {
-    kvhost::ResetHost();
+    if ((module = LoadModule(context, result)) == nullptr) return;
     kvhost::SetHostApiVersion(version);
-    std::string error;
-    module = kvhost::Module::Load((context.plugin / kvtool::kModuleFileName).string(), &error);
-    if (module == nullptr) return result.Fail(error, "the module loads");
     Expect(result, "action 1 from host version " + std::to_string(version), module->Initialise(),
            version == lowest ? KV_RESULT_OK : KV_RESULT_REFUSED);
     module->End();
@@ -131,10 +123,10 @@ void RunEntry(CheckContext& context, CheckResult& result) {
     ++result.cases;
     kvhost::NullSubTableForNextCall(table);
     const std::int32_t answer = module->Initialise();
-    if (answer != 1 && answer != -3) {
+    if (answer != KV_RESULT_OK && answer != KV_RESULT_REFUSED) {
       result.Fail("action 1 with sub-table " + std::to_string(table) + " null answered " +
                       std::to_string(answer),
-                  "1 or -3");
+                  std::to_string(KV_RESULT_OK) + " or " + std::to_string(KV_RESULT_REFUSED));
     }
     module->LoadResources();
     module->StartPlugins();
@@ -144,11 +136,11 @@ void RunEntry(CheckContext& context, CheckResult& result) {
   }
 }
 
+namespace {
+
 // The value a default or a random value may take, as the description's range states it.
 bool InRange(const kvhost::DescParameter& p, const kvhost::Value& v) {
-  const double scale = p.unit == kvhost::ParamUnit::Percent  ? 0.01
-                       : p.unit == kvhost::ParamUnit::Degree ? std::numbers::pi / 180.0
-                                                             : 1.0;
+  const double scale = kvhost::ShownScale(p.unit);
   double x = 0.0;
   if (const double* d = std::get_if<double>(&v)) {
     x = *d;
@@ -164,7 +156,7 @@ bool InRange(const kvhost::DescParameter& p, const kvhost::Value& v) {
     return true;
   }
   constexpr double kSlack = 1e-9;
-  return std::isfinite(x) && (!p.min || x >= *p.min * scale - kSlack) && (!p.max || x <= *p.max * scale + kSlack);
+  return std::isfinite(x) && (!p.min || x >= *p.min / scale - kSlack) && (!p.max || x <= *p.max / scale + kSlack);
 }
 
 bool HasType(kvhost::ParamType type, const kvhost::Value& v) {
@@ -178,6 +170,8 @@ bool HasType(kvhost::ParamType type, const kvhost::Value& v) {
   }
   return false;
 }
+
+}  // namespace
 
 void RunDescription(CheckContext& context, CheckResult& result) {
   auto session = OpenSession(context);
@@ -217,6 +211,8 @@ void RunDescription(CheckContext& context, CheckResult& result) {
   }
 }
 
+namespace {
+
 // A sanitizer keeps freed memory in quarantine and maps shadow memory as the process runs,
 // so the process's size says nothing about leaks in such a build; the live host
 // allocations after each cycle (and the sanitizer's own leak check) still do.
@@ -231,6 +227,8 @@ constexpr bool kProcessSizeMeansLeaks = true;
 #else
 constexpr bool kProcessSizeMeansLeaks = true;
 #endif
+
+}  // namespace
 
 void RunLifecycle(CheckContext& context, CheckResult& result) {
   static constexpr std::int64_t kCycles[] = {50, 200, 400, 700, 1000};
@@ -259,9 +257,4 @@ void RunLifecycle(CheckContext& context, CheckResult& result) {
   }
 }
 
-[[maybe_unused]] const bool registered = RegisterCheck({"entry", "the exports; actions in the host's order and out of it; each flavour's answers; console lines", 1, RunEntry}) &&
-                        RegisterCheck({"description", "every described parameter in a new object with its type and a default in range; every enabling answer", 2, RunDescription}) &&
-                        RegisterCheck({"lifecycle", "repeated load, start and unload: no live host allocation after each, no growth of the process", 7, RunLifecycle});
-
-}  // namespace
 }  // namespace kvcheck

@@ -2,13 +2,8 @@
 #include "panel.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <system_error>
-
-#include <unistd.h>
 
 #include "description/okeelvane.h"
 #include "input_text.h"
@@ -19,8 +14,6 @@ namespace kvtool {
 namespace fs = std::filesystem;
 
 namespace {
-
-[[noreturn]] void Refuse(const std::string& why) { throw ToolError(kStatusBadInput, why); }
 
 KvNode* FindBelow(const std::vector<KvNode*>& nodes, std::uint64_t serial) {
   for (KvNode* node : nodes) {
@@ -86,27 +79,16 @@ std::string TypeLabel(std::int32_t type) {
   }
 }
 
-Panel::Panel(const fs::path& pluginFolder) : session_(pluginFolder) {
-  // Made 0700 under a name nobody can guess: uploads in it are for this user alone.
-  std::error_code ec;
-  std::string pattern = (fs::temp_directory_path(ec) / "keelvane-serve-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw ToolError(kStatusFailed, "cannot make a temporary folder '" + pattern + "': " +
-                                       std::error_code(errno, std::generic_category()).message());
-  }
-  scratch_ = pattern;
-  session_.NewArrow();
-}
+// The scratch folder is 0700 under a name nobody can guess: uploads in it are for this
+// user alone.
+Panel::Panel(const fs::path& pluginFolder) : session_(pluginFolder), scratch_("serve") { session_.NewArrow(); }
 
-Panel::~Panel() { RemoveScratch(); }
+Panel::~Panel() = default;
 
-void Panel::RemoveScratch() const {
-  std::error_code ec;
-  fs::remove_all(scratch_, ec);
-}
+void Panel::RemoveScratch() const { scratch_.Remove(); }
 
 std::string Panel::Private(std::string text) const {
-  return ReplaceAll(std::move(text), scratch_.string(), "(temporary folder)");
+  return ReplaceAll(std::move(text), scratch_.Path().string(), "(temporary folder)");
 }
 
 KvNode* Panel::Find(std::uint64_t serial) const {
@@ -192,10 +174,8 @@ void Panel::Redo() {
 std::uint64_t Panel::LoadPreset(std::uint64_t object, std::string_view bytes, std::string_view name) {
   KvNode* arrow = Arrow(object);
   const fs::path file = scratch_ / "upload.kvp";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw ToolError(kStatusFailed, "cannot keep the upload: the temporary folder is not writable");
+  if (!kvhost::WriteWholeFile(file, bytes)) {
+    throw ToolError(kStatusFailed, "cannot keep the upload: the temporary folder is not writable");
   }
   std::string failure;
   try {
@@ -231,11 +211,10 @@ SavedPreset Panel::SavePreset(std::uint64_t object) {
   }
   SavedPreset saved;
   saved.fileName = fs::path(written).filename().string();
-  std::ifstream in(written, std::ios::binary);
-  saved.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  const bool read = !in.bad();
+  std::optional<std::string> bytes = kvhost::ReadWholeFile(written);
   fs::remove_all(folder, ec);
-  if (!read) throw ToolError(kStatusFailed, "cannot read the saved preset '" + saved.fileName + "' back");
+  if (!bytes) throw ToolError(kStatusFailed, "cannot read the saved preset '" + saved.fileName + "' back");
+  saved.bytes = std::move(*bytes);
   return saved;
 }
 

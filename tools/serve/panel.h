@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "json_text.h"
+#include "local_files.h"
 #include "plugin_session.h"
 
 namespace kvtool {
@@ -57,7 +58,7 @@ class Panel {
 
   KvDocument* Document() const { return session_.Document(); }
   // The private folder (0700) for uploads and saved presets; gone with the panel.
-  const std::filesystem::path& Scratch() const { return scratch_; }
+  const std::filesystem::path& Scratch() const { return scratch_.Path(); }
   // Removes the private folder now (a process that must exit at once calls it).
   void RemoveScratch() const;
   // The object of serial in the document; null when there is none.
@@ -73,7 +74,7 @@ class Panel {
   std::string Private(std::string text) const;
 
   PluginSession session_;
-  std::filesystem::path scratch_;  // private folder for uploads and saved presets
+  kvhost::ScratchFolder scratch_;  // private folder for uploads and saved presets
   std::size_t dialogsReturned_ = 0;
 };
 

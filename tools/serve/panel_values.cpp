@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <string>
 
 #include "input_text.h"
@@ -15,9 +14,7 @@ namespace {
 using kvhost::DescParameter;
 using kvhost::ParamType;
 
-[[noreturn]] void Refuse(const DescParameter& p, const std::string& why) {
-  throw ToolError(kStatusBadInput, p.symbol + ": " + why);
-}
+[[noreturn]] void RefuseFor(const DescParameter& p, const std::string& why) { Refuse(p.symbol + ": " + why); }
 
 // Scaled values are rounded to 12 significant digits, so that a stored 0.35 shows as 35
 // rather than 35.00000000000001.
@@ -38,7 +35,7 @@ std::string Range(const DescParameter& p) {
 
 void CheckRange(const DescParameter& p, double shown) {
   if ((p.min && shown < *p.min) || (p.max && shown > *p.max)) {
-    Refuse(p, NumberText(shown) + " is outside the range (" + Range(p) + ")");
+    RefuseFor(p, NumberText(shown) + " is outside the range (" + Range(p) + ")");
   }
 }
 
@@ -69,9 +66,9 @@ double RealInput(const DescParameter& p, const Json& input) {
   if (input.is_number()) return input.get<double>();
   if (input.is_string()) {
     if (const auto v = ParseFloat(Trimmed(input))) return *v;
-    Refuse(p, Described(input) + " is not a number");
+    RefuseFor(p, Described(input) + " is not a number");
   }
-  Refuse(p, "expects a number, not " + Described(input));
+  RefuseFor(p, "expects a number, not " + Described(input));
 }
 
 std::int32_t LongInput(const DescParameter& p, const Json& input) {
@@ -81,7 +78,7 @@ std::int32_t LongInput(const DescParameter& p, const Json& input) {
   } else if (input.is_string()) {
     if (const auto v = ParseInt32(Trimmed(input))) return *v;
   }
-  Refuse(p, "expects a whole number, not " + Described(input));
+  RefuseFor(p, "expects a whole number, not " + Described(input));
 }
 
 }  // namespace
@@ -91,15 +88,9 @@ Json NumberJson(double value) {
   return NumberText(value);
 }
 
-double ShownScale(kvhost::ParamUnit unit) {
-  if (unit == kvhost::ParamUnit::Percent) return 100.0;
-  if (unit == kvhost::ParamUnit::Degree) return 180.0 / std::numbers::pi;
-  return 1.0;
-}
-
 Json ShownValue(const DescParameter& p, const kvhost::Value& stored) {
   if (const auto* f = std::get_if<double>(&stored)) {
-    const double scale = ShownScale(p.unit);
+    const double scale = kvhost::ShownScale(p.unit);
     if (!std::isfinite(*f)) return NumberJson(*f);
     return scale == 1.0 ? *f : Tidy(*f * scale);
   }
@@ -119,9 +110,9 @@ kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkT
     case ParamType::Real: {
       const double shown = RealInput(p, input);
       // A NaN passes every range check, and an infinity every open one.
-      if (!std::isfinite(shown)) Refuse(p, Described(input) + " is not a finite number");
+      if (!std::isfinite(shown)) RefuseFor(p, Described(input) + " is not a finite number");
       CheckRange(p, shown);
-      return shown / ShownScale(p.unit);
+      return shown / kvhost::ShownScale(p.unit);
     }
     case ParamType::Long: {
       const std::int32_t v = LongInput(p, input);
@@ -129,7 +120,7 @@ kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkT
         for (const kvhost::CycleEntry& e : p.cycle) {
           if (e.value == v) return v;
         }
-        Refuse(p, std::to_string(v) + " is none of the choices");
+        RefuseFor(p, std::to_string(v) + " is none of the choices");
       }
       CheckRange(p, v);
       return v;
@@ -139,23 +130,23 @@ kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkT
       if (input.is_string()) {
         if (const auto b = ParseBool(input.get<std::string>())) return *b;
       }
-      Refuse(p, "expects on or off, not " + Described(input));
+      RefuseFor(p, "expects on or off, not " + Described(input));
     case ParamType::String:
       if (input.is_string()) return input.get<std::string>();
-      Refuse(p, "expects text, not " + Described(input));
+      RefuseFor(p, "expects text, not " + Described(input));
     case ParamType::Link: {
       if (input.is_null()) return static_cast<KvNode*>(nullptr);
       if (!input.is_number_integer() || input.get<std::int64_t>() < 0) {
-        Refuse(p, "expects an object or none, not " + Described(input));
+        RefuseFor(p, "expects an object or none, not " + Described(input));
       }
       KvNode* target = links(input.get<std::uint64_t>());
-      if (target == nullptr) Refuse(p, "there is no object #" + Described(input) + " in the document");
+      if (target == nullptr) RefuseFor(p, "there is no object #" + Described(input) + " in the document");
       return target;
     }
     case ParamType::Button:
       break;
   }
-  Refuse(p, "is a button and holds no value");
+  RefuseFor(p, "is a button and holds no value");
 }
 
 }  // namespace kvtool

@@ -15,9 +15,6 @@ namespace kvtool {
 // cannot hold, as the text "nan", "inf" or "-inf", so that the page shows them as such.
 Json NumberJson(double value);
 
-// Factor from the stored value to the shown one (1 for lengths and plain numbers).
-double ShownScale(kvhost::ParamUnit unit);
-
 // The stored value as the page shows it: scaled numbers (see NumberJson), bools, strings, and links as
 // the target's serial (null when empty).
 Json ShownValue(const kvhost::DescParameter& parameter, const kvhost::Value& stored);

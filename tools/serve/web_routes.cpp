@@ -1,5 +1,6 @@
 // The page and the panel's JSON API. Every action answers with the new state (as
-// GET /api/state does), or with {"error": message} and status 400 having changed nothing.
+// GET /api/state does), or with {"error": message}: status 400, having changed nothing,
+// when the request is wrong; status 500 when the host or the module failed the operation.
 //
 //   GET  /                          the page (and /panel.css, /panel.js)
 //   GET  /api/state?object=N        the state with object N selected
@@ -31,8 +32,6 @@ void SendJson(httplib::Response& res, int status, const Json& body) {
   res.status = status;
   res.set_content(JsonText(body), "application/json");
 }
-
-[[noreturn]] void Refuse(const std::string& why) { throw ToolError(kStatusBadInput, why); }
 
 // Whether text, read as JSON, opens more than limit arrays and objects inside each
 // other. Counted on the raw text, before anything parses it or writes it back.
