@@ -5,7 +5,6 @@
 #include <chrono>
 #include <vector>
 
-#include "bounded_server.h"
 #include "description/okeelvane.h"
 #include "panel_values.h"
 #include "server_fixture.h"
@@ -104,8 +103,9 @@ TEST_F(ServerTest, IdleConnectionsDelayNoAnswerAndAreDroppedWithinTheHeadDeadlin
   EXPECT_EQ(res->status, 200);
   EXPECT_LT(Clock::now() - asked, std::chrono::seconds(1));
 
-  // The deadline counts from the accept: each is closed about a second after it opened.
-  const auto dropBy = opened + kHeadDeadline + std::chrono::milliseconds(1500);
+  // The deadline counts from the accept: each is closed a second after it opened (and
+  // 1.5 s more for a loaded machine).
+  const auto dropBy = opened + std::chrono::milliseconds(2500);
   char byte;
   for (const int fd : idle) {
     const auto left = std::chrono::duration_cast<std::chrono::microseconds>(dropBy - Clock::now()).count();
