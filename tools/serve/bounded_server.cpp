@@ -160,9 +160,9 @@ class BoundedServer::Impl::Session : public std::enable_shared_from_this<Session
       return Refuse(431, "the request head is larger than 32 KiB");
     }
     if (ec == http::error::body_limit) {
-      const auto length = parser_->content_length();
-      return Refuse(413, "the upload is " + (length ? std::to_string(*length) + " bytes" : std::string("larger")) +
-                             "; the panel accepts at most 1 MiB (1048576 bytes)");
+      // The head is parsed whole (the length is checked at its end), its fields are in.
+      const std::string length = Text(parser_->get()[http::field::content_length]);
+      return Refuse(413, "the upload is " + length + " bytes; the panel accepts at most 1 MiB (1048576 bytes)");
     }
     // Too slow, gone, or stopped: dropped without an answer.
     if (ec == beast::error::timeout || ec == http::error::end_of_stream || ec == asio::error::eof ||
