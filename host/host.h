@@ -121,6 +121,9 @@ bool SendMessage(KvNode* node, std::int32_t type, void* data);
 
 bool Undo(KvDocument* doc);  // false when there is nothing to undo
 bool Redo(KvDocument* doc);
+// Caps the document's undo as a host's undo setting does: past either limit the oldest
+// steps go (the newest stays, whatever it holds). A new document keeps every step.
+void SetUndoLimits(KvDocument* doc, UndoLimits limits);
 struct UndoRecordView {
   std::int32_t type;
   KvNode* node;

@@ -3,6 +3,7 @@
 // use host.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -96,6 +97,12 @@ struct UndoStep {
   bool implicit = false;  // made by an AddUndo outside any group
 };
 
+// How much undo a document keeps (SetUndoLimits); 0 is no limit.
+struct UndoLimits {
+  std::size_t steps = 0;
+  std::size_t bytes = 0;  // the snapshots of the undo and redo steps together
+};
+
 }  // namespace kvhost
 
 struct KvDocument {
@@ -106,6 +113,7 @@ struct KvDocument {
   int closedGroups = 0;  // outermost groups closed, empty ones included
   std::vector<kvhost::UndoStep> undo;
   std::vector<kvhost::UndoStep> redo;
+  kvhost::UndoLimits undoLimits;
 };
 
 namespace kvhost {

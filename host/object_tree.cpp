@@ -69,13 +69,10 @@ KvNode* NewTag(KvNode* object, std::int32_t type) {
   return tag;
 }
 
-void FreeNode(KvNode* node) {
-  if (node == nullptr) return;
-  Detach(node);
-  while (node->down != nullptr) {
-    KvNode* child = node->down;
-    FreeNode(child);
-  }
+namespace {
+
+// Frees one detached node without children, with its tags.
+void FreeLeaf(KvNode* node) {
   for (KvNode* tag : node->tags) {
     tag->owner = nullptr;
     FreeNode(tag);
@@ -95,6 +92,24 @@ void FreeNode(KvNode* node) {
   delete node->data;
   delete node;
   if (accounted) Release(kind);
+}
+
+}  // namespace
+
+void FreeNode(KvNode* node) {
+  if (node == nullptr) return;
+  Detach(node);
+  // Deepest first, in a loop: a tree may be nested deeper than a stack would take.
+  KvNode* at = node;
+  for (;;) {
+    while (at->down != nullptr) at = at->down;
+    if (at == node) break;
+    KvNode* parent = at->up;
+    Detach(at);
+    FreeLeaf(at);
+    at = parent;
+  }
+  FreeLeaf(node);
 }
 
 void ForEachLiveNode(void (*fn)(KvNode*, void*), void* context) {

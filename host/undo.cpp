@@ -46,6 +46,42 @@ bool Mentions(const UndoRecord& r, const KvNode* node) {
          r.after.parent == node || r.after.pred == node;
 }
 
+// What a step holds, near enough for a limit: its records and their snapshots.
+std::size_t StepBytes(const UndoStep& step) {
+  std::size_t bytes = sizeof(UndoStep);
+  for (const UndoRecord& r : step.records) {
+    bytes += sizeof(UndoRecord);
+    for (const KvContainer* data : {&r.beforeData, &r.afterData}) {
+      for (const auto& [id, value] : data->values) {
+        bytes += 64;  // the map's node
+        if (const auto* text = std::get_if<std::string>(&value)) bytes += text->capacity();
+      }
+    }
+  }
+  return bytes;
+}
+
+// Drops the oldest steps while the history is over a limit. Called with no group open.
+void Trim(KvDocument* doc) {
+  const UndoLimits& limits = doc->undoLimits;
+  if (limits.steps == 0 && limits.bytes == 0) return;
+  std::size_t bytes = 0;
+  if (limits.bytes != 0) {
+    for (const auto* steps : {&doc->undo, &doc->redo}) {
+      for (const UndoStep& step : *steps) bytes += StepBytes(step);
+    }
+  }
+  std::size_t drop = 0;
+  const auto over = [&] {
+    const std::size_t kept = doc->undo.size() - drop;
+    return kept > 1 && ((limits.steps != 0 && kept > limits.steps) || (limits.bytes != 0 && bytes > limits.bytes));
+  };
+  for (; over(); ++drop) {
+    if (limits.bytes != 0) bytes -= StepBytes(doc->undo[drop]);
+  }
+  doc->undo.erase(doc->undo.begin(), doc->undo.begin() + static_cast<std::ptrdiff_t>(drop));
+}
+
 // Ends the outermost group: it becomes a closed step, or nothing when it holds no record.
 void CloseGroup(KvDocument* doc) {
   doc->undoDepth = 0;
@@ -53,6 +89,7 @@ void CloseGroup(KvDocument* doc) {
   if (doc->undo.empty()) return;
   doc->undo.back().open = false;
   if (doc->undo.back().records.empty()) doc->undo.pop_back();
+  Trim(doc);
 }
 
 void CloseOpenGroup(KvDocument* doc, const char* what) {
@@ -131,6 +168,7 @@ bool AddUndo(KvDocument* doc, std::int32_t type, KvNode* object) {
     step.implicit = true;
     step.records.push_back(MakeRecord(type, object));
     doc->undo.push_back(std::move(step));
+    Trim(doc);
     return true;
   }
   UndoStep& group = doc->undo.back();
@@ -176,6 +214,11 @@ bool Redo(KvDocument* doc) {
   for (UndoRecord& r : step.records) Restore(r.node, r.after, r.hasContainer, r.afterData);
   doc->undo.push_back(std::move(step));
   return true;
+}
+
+void SetUndoLimits(KvDocument* doc, UndoLimits limits) {
+  doc->undoLimits = limits;
+  if (doc->undoDepth == 0) Trim(doc);
 }
 
 std::vector<UndoStepView> UndoHistory(const KvDocument* doc) { return Views(doc->undo); }

@@ -15,7 +15,7 @@ build=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libtiff-dev
-  libcpp-httplib-dev
+  libboost-dev
 )
 browser=(chromium)
 windows=(g++-mingw-w64-x86-64-posix wine64)

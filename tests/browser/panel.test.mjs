@@ -1,8 +1,9 @@
 // The panel page in headless chromium against a running `keelvane serve`: an edit
 // redraws the preview, the double arrow greys the shaft fields, Make Extrude changes the
 // tree and Undo brings it back, a saved preset loads back after a reset, all under the
-// server's content policy; and a page of another local port can neither change the
-// document nor show the panel in a frame.
+// server's content policy; a page of another local port can neither change the document
+// nor show the panel in a frame, nor slow it down with hundreds of preconnections; and
+// two tabs both show the server's document.
 // Usage: node panel.test.mjs URL [SCREENSHOT]
 import { chromium } from 'playwright-core';
 import { mkdtempSync, rmSync } from 'node:fs';
@@ -23,6 +24,8 @@ const context = await chromium.launchPersistentContext(profile, {
   headless: true,
   acceptDownloads: true,
   viewport: { width: 1280, height: 820 },
+  // Under --enable-automation Chromium makes no preconnections, which a step needs.
+  ignoreDefaultArgs: ['--enable-automation'],
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync'],
 });
@@ -51,6 +54,39 @@ Promise.allSettled([
   framed,
 ]).then(() => { document.title = 'done'; });
 </script>`;
+}
+
+// A page that keeps the browser opening idle connections to the panel's port: 300
+// preconnections every 2.5 s, each to a name of its own (Chromium takes *.localhost for
+// the loopback itself, so the page needs no name server of its own).
+function preconnectingPage(port) {
+  return `<!doctype html><title>preconnecting</title>
+<script>
+let n = 0;
+const wave = () => {
+  for (let i = 0; i < 300; ++i) {
+    const link = document.createElement('link');
+    link.rel = 'preconnect';
+    link.href = 'http://a' + (n++) + '.localhost:${port}/';
+    document.head.appendChild(link);
+  }
+};
+wave();
+setInterval(wave, 2500);
+</script>`;
+}
+
+// Serves html on a free port of 127.0.0.1 and opens it in a new tab; returns a function
+// that closes both.
+async function openOtherPage(html) {
+  const server = createServer((request, response) => {
+    response.setHeader('Content-Type', 'text/html; charset=utf-8');
+    response.end(html);
+  });
+  await new Promise((listening) => server.listen(0, '127.0.0.1', listening));
+  const tab = await context.newPage();
+  await tab.goto(`http://127.0.0.1:${server.address().port}/`);
+  return { tab, close: async () => { await tab.close(); server.close(); } };
 }
 
 // Waits until fn(arg), run in the page, is true. Playwright's waitForFunction would
@@ -190,6 +226,55 @@ try {
     assert.equal(await page.locator('#p-ARROW_HEAD_LENGTH').inputValue(), before);
     assert.equal(await page.locator('#p-ARROW_PRESET_NAME').inputValue(), name);
     assert.equal(await page.locator('#tree .node').count(), 1);
+  });
+
+  await step('a page opening hundreds of preconnections leaves the panel answering within 1 s', async () => {
+    const other = await openOtherPage(preconnectingPage(new URL(url).port));
+    try {
+      await new Promise((later) => setTimeout(later, 3000));  // two waves
+      const times = [];
+      for (let i = 0; i < 5; ++i) {
+        times.push(await page.evaluate(async () => {
+          const start = performance.now();
+          const response = await fetch('/api/state', { headers: { 'X-Keelvane-Panel': '1' } });
+          await response.json();
+          return performance.now() - start;
+        }));
+        await new Promise((later) => setTimeout(later, 400));
+      }
+      console.log(`  the panel answered in ${Math.round(Math.max(...times))} ms at most`);
+      assert.ok(Math.max(...times) < 1000, times.join(', '));
+    } finally {
+      await other.close();
+    }
+  });
+
+  await step('two tabs show the server\'s document, and neither undoes what it does not show', async () => {
+    const nodes = (tab) => tab.locator('#tree .node').count();
+    const serverNodes = async () => (await (await fetch(url + 'api/state', { headers: { 'X-Keelvane-Panel': '1' } })).json()).objects.length;
+    const second = await context.newPage();
+    try {
+      await second.goto(url);
+      await second.locator('#tree .node').first().waitFor();
+      await page.locator('#add-spline').click();
+      await waitUntil(second, () => document.querySelectorAll('#tree .node').length === 2);
+      // An addition in the first tab, and at once an undo in the second: it undoes the
+      // addition only if it shows it already, and is refused otherwise.
+      await page.locator('#add-spline').click();
+      await waitUntil(page, () => document.querySelectorAll('#tree .node').length === 3);
+      await second.locator('#undo').click();
+      await new Promise((later) => setTimeout(later, 2500));
+      const held = await serverNodes();
+      assert.equal(await nodes(page), held);
+      assert.equal(await nodes(second), held);
+      if (held === 3) assert.match(await second.locator('#error-text').textContent(), /changed in another tab/);
+    } finally {
+      await second.close();
+    }
+    while (await serverNodes() > 1) {
+      await fetch(url + 'api/undo', { method: 'POST', headers: { 'X-Keelvane-Panel': '1', 'Content-Type': 'application/json' }, body: '{}' });
+    }
+    await waitUntil(page, () => document.querySelectorAll('#tree .node').length === 1);
   });
 
   await step('the page needs nothing its content policy forbids', async () => {

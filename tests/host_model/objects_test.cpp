@@ -39,6 +39,17 @@ TEST_F(Objects, TreeNavigationAndInsertion) {
   EXPECT_EQ(t->t_C4DOS_Bo->Alloc(424242), nullptr) << "unknown type";
 }
 
+TEST_F(Objects, ATreeNestedDeeperThanAStackTakesIsFreed) {
+  KvNode* top = AllocObject(KV_TYPE_NULL);
+  for (int i = 0; i < 200000; ++i) {
+    KvNode* above = AllocObject(KV_TYPE_NULL);
+    t->t_C4DOS_Bl->InsertUnder(top, above);
+    top = above;
+  }
+  FreeObject(top);
+  EXPECT_EQ(LiveAllocations(AllocKind::Object), 0);
+}
+
 TEST_F(Objects, ContainerSlotIsStableAndStartsEmpty) {
   KvNode* n = t->t_C4DOS_Bo->Alloc(KV_TYPE_EXTRUDE);
   KvContainer* const* slot = t->t_C4DOS_Bl->GetDataInstance(n);

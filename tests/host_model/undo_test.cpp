@@ -202,6 +202,26 @@ TEST_F(UndoHistoryTest, EmptyGroupLeavesNoStepAndKeepsRedo) {
   EXPECT_EQ(UndoHistory(doc).size(), 1u) << "the edit is the only step";
 }
 
+TEST_F(UndoHistoryTest, LimitsDropTheOldestStepsAndKeepTheNewest) {
+  const auto edit = [&](KvNode* n, std::int32_t value) { SetParameter(doc, n, 1, value); };
+  for (std::int32_t value = 10; value < 20; ++value) edit(objs[0], value);
+  EXPECT_EQ(UndoHistory(doc).size(), 10u) << "a new document keeps every step";
+  SetUndoLimits(doc, {3, 0});
+  EXPECT_EQ(UndoHistory(doc).size(), 3u);
+  while (Undo(doc)) {
+  }
+  EXPECT_EQ(bc->GetInt32(Container(objs[0]), 1, -1), 16) << "back to the 7th edit, no further";
+
+  // Every step holds a snapshot of 200 kB: past 100 kB only the newest is kept.
+  SetUndoLimits(doc, {0, 100000});
+  SetParameterRaw(Container(objs[1]), 2, std::string(200000, 'x'));
+  edit(objs[1], 1);
+  edit(objs[1], 2);
+  ASSERT_EQ(UndoHistory(doc).size(), 1u);
+  EXPECT_TRUE(Undo(doc));
+  EXPECT_EQ(bc->GetInt32(Container(objs[1]), 1, -1), 1);
+}
+
 TEST_F(UndoHistoryTest, FreedObjectsDropOutOfTheHistory) {
   KvNode* loose = AllocObject(KV_TYPE_NULL);
   bd->InsertObject(doc, loose, nullptr, nullptr);

@@ -47,6 +47,8 @@ TEST_F(PanelTest, StartsWithOneArrowAndItsDescription) {
   EXPECT_EQ(ParameterOf(state, "PRIM_PLANE")["cycle"].size(), 3u);
   EXPECT_GT(state["object"]["groups"].size(), 3u);
   EXPECT_FALSE(state["console"].empty());
+  // Creating the arrow is where the document starts, not a step to undo.
+  EXPECT_EQ(state["undo"]["undo"], 0);
 }
 
 TEST_F(PanelTest, EditChangesThePreviewAndEnablingFollowsTheModule) {
@@ -90,6 +92,7 @@ TEST_F(PanelTest, BadInputChangesNothing) {
   Refusal([&] { panel.Add("cube"); });
   Refusal([&] { panel.Move(arrow, arrow, false); });
   Refusal([&] { panel.Redo(); });
+  Refusal([&] { panel.Undo(); });
   const Json after = panel.State(arrow);
   EXPECT_EQ(after["object"], before["object"]);
   EXPECT_EQ(after["tree"], before["tree"]);

@@ -27,7 +27,7 @@ TEST_F(ServerTest, ServesThePageAndItsFiles) {
   auto page = Client().Get("/");
   ASSERT_TRUE(page);
   EXPECT_EQ(page->status, 200);
-  EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+  EXPECT_EQ(page->Header("Content-Type"), "text/html; charset=utf-8");
   EXPECT_NE(page->body.find("<script src=\"/panel.js\">"), std::string::npos);
   auto script = Client().Get("/panel.js");
   EXPECT_EQ(script->status, 200);
@@ -48,7 +48,7 @@ TEST_F(ServerTest, StateAndEditsAnswerWithTheNewState) {
   EXPECT_EQ(state["selected"], Json(arrow));
   EXPECT_NE(state["object"]["preview"]["svg"].get<std::string>().find("<path d=\"M "), std::string::npos);
 
-  auto picked = Client().Get(("/api/state?object=" + std::to_string(arrow)).c_str());
+  auto picked = Client().Get("/api/state?object=" + std::to_string(arrow));
   EXPECT_EQ(picked->status, 200);
   EXPECT_EQ(Client().Get("/api/state?object=x1")->status, 400);
 }
@@ -105,26 +105,45 @@ TEST_F(ServerTest, ButtonsMovesUndoAndRedo) {
   EXPECT_EQ(withBox["dialogs"].size(), 1u);
 }
 
+// Two tabs: each answer tells the document's version, so that a tab sees another's
+// change, and an undo from a tab that has not seen it is refused.
+TEST_F(ServerTest, AnswersCarryTheVersionAndAStaleUndoIsRefused) {
+  const std::uint64_t arrow = Arrow();
+  const auto page = Client().Get("/");
+  const std::uint64_t seen = std::stoull(page->Header(kVersionHeader));
+  auto [edited, state] = Post("/api/set", {{"object", arrow}, {"id", ARROW_HEAD_LENGTH}, {"value", 222}});
+  EXPECT_EQ(edited, 200);
+  const std::uint64_t now = state["version"];
+  EXPECT_GT(now, seen);
+  EXPECT_EQ(Json::parse(Client().Get("/api/version")->body)["version"], Json(now));
+
+  auto [stale, refusal] = Post("/api/undo", {{"object", arrow}, {"version", seen}});
+  EXPECT_EQ(stale, 409);
+  EXPECT_NE(refusal["error"].get<std::string>().find("changed in another tab"), std::string::npos);
+  EXPECT_EQ(ParameterOf(State(), "ARROW_HEAD_LENGTH")["value"], Json(222.0));
+  EXPECT_EQ(Post("/api/undo", {{"object", arrow}, {"version", now}}).first, 200);
+}
+
 TEST_F(ServerTest, PresetSaveDownloadsAndLoadUploads) {
   const std::uint64_t arrow = Arrow();
   Post("/api/set", {{"object", arrow}, {"id", ARROW_HEAD_LENGTH}, {"value", 222}});
   auto saved = Client().Post("/api/preset/save", Json{{"object", arrow}}.dump(), "application/json");
   ASSERT_EQ(saved->status, 200);
-  EXPECT_EQ(saved->get_header_value("Content-Disposition"), "attachment; filename=\"arrow.kvp\"");
+  EXPECT_EQ(saved->Header("Content-Disposition"), "attachment; filename=\"arrow.kvp\"");
   const std::string preset = saved->body;
   EXPECT_FALSE(preset.empty());
 
   Post("/api/press", {{"object", arrow}, {"id", ARROW_RESET}});
   const std::string path = "/api/preset/load?object=" + std::to_string(arrow) + "&name=mine.kvp";
-  auto loaded = Client().Post(path.c_str(), preset, "application/octet-stream");
+  auto loaded = Client().Post(path, preset, "application/octet-stream");
   ASSERT_EQ(loaded->status, 200);
   EXPECT_EQ(ParameterOf(Json::parse(loaded->body), "ARROW_HEAD_LENGTH")["value"], Json(222.0));
 
-  auto junk = Client().Post(path.c_str(), std::string("KVP? no."), "application/octet-stream");
+  auto junk = Client().Post(path, std::string("KVP? no."), "application/octet-stream");
   EXPECT_EQ(junk->status, 400);
   EXPECT_NE(Json::parse(junk->body)["error"].get<std::string>().find("cannot load preset 'mine.kvp'"),
             std::string::npos);
-  EXPECT_EQ(Client().Post(path.c_str(), "", "application/octet-stream")->status, 400);
+  EXPECT_EQ(Client().Post(path, "", "application/octet-stream")->status, 400);
   EXPECT_EQ(Client().Post("/api/preset/load", preset, "application/octet-stream")->status, 400);
 }
 
@@ -138,8 +157,8 @@ TEST_F(ServerTest, ForeignHostOrOriginIsRefused) {
   EXPECT_EQ(Client().Get("/", {{"Host", "[::1]" + colonPort}})->status, 200);
   EXPECT_EQ(Client().Get("/", {{"Host", "localhost:1"}})->status, 403);
 
-  auto cross = Client().Post("/api/add", {{"Origin", "http://attacker.example"}}, "{\"kind\":\"arrow\"}",
-                             "application/json");
+  auto cross = Client().Post("/api/add", "{\"kind\":\"arrow\"}", "application/json",
+                             {{"Origin", "http://attacker.example"}});
   EXPECT_EQ(cross->status, 403);
   EXPECT_EQ(CountNodes(Json::parse(Client().Get("/api/state")->body)["tree"]), 1u);
 }
@@ -154,7 +173,7 @@ TEST_F(ServerTest, UploadOverOneMebibyteIsRefusedBeforeItIsRead) {
 
   // Exactly 1 MiB is read, and refused as no preset.
   const std::string path = "/api/preset/load?object=" + std::to_string(Arrow()) + "&name=big.kvp";
-  auto full = Client().Post(path.c_str(), std::string(kMaxUploadBytes, 'x'), "application/octet-stream");
+  auto full = Client().Post(path, std::string(kMaxUploadBytes, 'x'), "application/octet-stream");
   ASSERT_TRUE(full);
   EXPECT_EQ(full->status, 400);
 

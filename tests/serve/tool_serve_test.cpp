@@ -12,14 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <httplib.h>
+#include "server_fixture.h"
 
 namespace {
 
@@ -76,12 +72,8 @@ int PortOf(const std::string& line) {
 
 // A client that has sent half a request head and waits.
 int HalfRequest(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) ::send(fd, "GET / HT", 8, MSG_NOSIGNAL);
+  const int fd = kvtool::Connect(port);
+  ::send(fd, "GET / HT", 8, MSG_NOSIGNAL);
   return fd;
 }
 
@@ -97,8 +89,7 @@ TEST(ToolServe, PrintsItsAddressAnswersThereAndStopsOnSignalsWhateverItsClientsD
     Served s = Start({"--port", "0"}, tmp.string());
     const int port = PortOf(s.firstLine);
     ASSERT_GT(port, 0) << s.firstLine;
-    httplib::Client client("127.0.0.1", port);
-    auto res = client.Get("/api/state", {{"X-Keelvane-Panel", "1"}});
+    auto res = kvtool::Client(port, {{"X-Keelvane-Panel", "1"}}).Get("/api/state");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
     EXPECT_FALSE(fs::is_empty(tmp));  // its private folder

@@ -1,38 +1,64 @@
-// cpp-httplib's server with every connection held to one request that must arrive whole
-// within a deadline. So a slow or idle client only ties up its own connection, and for a
-// bounded time; the bytes after a refused request (its unread body) are never read as a
-// next request, since the connection closes after the answer; and a stop ends every
-// connection within a fraction of a second, whatever its client is doing.
+// The panel's HTTP/1.1 server: Boost.Beast's parser over Asio's sockets, one thread, and
+// every bound its own. Each connection carries one request and closes after the answer,
+// so nothing a refused request sent is ever read as another. Its head must arrive within
+// 1 s of the accept and the whole exchange end within 3 s of it, counted from the accept
+// whatever the client trickles; waiting connections hold no thread. At most 1024
+// connections are open at once: when full, the oldest one still without a head makes
+// room. A head is at most 32 KiB; a body has a valid Content-Length of at most 1 MiB, no
+// Transfer-Encoding and no Content-Encoding, and bodies being received at once hold at
+// most 8 MiB together. Nothing is decoded and no Range is served: the bytes in are the
+// bytes the handler sees, and an answer is the handler's, once.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 
-#include <httplib.h>
+#include "http_request.h"
 
 namespace kvtool {
 
-// Time a client has to send its whole request, head and body, and to take the answer.
+constexpr std::chrono::milliseconds kHeadDeadline{1000};
 constexpr std::chrono::milliseconds kRequestDeadline{3000};
-// Connections served at once; further ones wait for a free place.
-constexpr std::size_t kMaxConnections = 64;
+constexpr std::size_t kMaxConnections = 1024;
+constexpr std::size_t kMaxHeadBytes = 32 * 1024;
+// Largest request body: preset uploads; JSON requests are far smaller.
+constexpr std::size_t kMaxUploadBytes = 1024 * 1024;
+constexpr std::size_t kBodyBudgetBytes = 8 * kMaxUploadBytes;
 
-class BoundedServer : public httplib::Server {
+class BoundedServer {
  public:
-  BoundedServer();
-  // After binding: lets as many connections wait to be accepted as the system allows.
-  // The library's queue of 5 drops the connections of a burst, whose clients then
-  // retry only a second or more later.
-  void WidenBacklog();
-  // Ends every connection at its next wait (within 100 ms) and stops listening; Run
-  // (listen_after_bind) then returns. Safe from any thread.
-  void StopAll();
+  struct Handlers {
+    // Sees each head before any of its body is read; an answer refuses the request.
+    std::function<std::optional<HttpAnswer>(const HttpRequest& head)> check;
+    // Answers the whole request. An exception becomes refusal(500, ...).
+    std::function<HttpAnswer(const HttpRequest&)> handle;
+    // The answer to a request the server refuses itself (not HTTP, too large, no length).
+    std::function<HttpAnswer(int status, const std::string& message)> refusal;
+    // Headers every answer carries, the server's own refusals included.
+    std::function<HttpHeaders()> everyAnswer;
+  };
+
+  explicit BoundedServer(Handlers handlers);
+  ~BoundedServer();
+  BoundedServer(const BoundedServer&) = delete;
+  BoundedServer& operator=(const BoundedServer&) = delete;
+
+  // Listens on 127.0.0.1:port (0: a free port) and returns the port; 0 when the port is
+  // taken or not allowed. Another listener's port is refused (no SO_REUSEPORT).
+  int Bind(int port);
+  // Serves until Stop; false when serving failed.
+  bool Run();
+  // Closes every connection and the listener; Run returns at once. Safe from any thread,
+  // before Run as well.
+  void Stop();
 
  private:
-  bool process_and_close_socket(socket_t sock) override;
-
-  std::atomic<bool> stopping_{false};
+  class Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace kvtool

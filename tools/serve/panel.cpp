@@ -15,12 +15,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
-KvNode* FindBelow(const std::vector<KvNode*>& nodes, std::uint64_t serial) {
-  for (KvNode* node : nodes) {
-    if (kvhost::ObjectSerial(node) == serial) return node;
-    if (KvNode* found = FindBelow(kvhost::Children(node), serial)) return found;
-  }
-  return nullptr;
+// Levels from node's level to the deepest level below it: 1 for an object without children.
+std::size_t LevelsOf(const KvDocument* doc, const KvNode* node) {
+  std::size_t top = 0, deepest = 0;
+  bool below = false;
+  ForEachObject(doc, [&](KvNode* n, std::size_t depth) {
+    if (below && depth <= top) return false;
+    if (n == node) {
+      below = true;
+      top = deepest = depth;
+    }
+    if (below) deepest = std::max(deepest, depth);
+    return true;
+  });
+  return deepest - top + 1;
+}
+
+// The level an object at node's place has: 1 at the top.
+std::size_t LevelOf(const KvDocument* doc, const KvNode* node) {
+  std::size_t level = 0;
+  ForEachObject(doc, [&](KvNode* n, std::size_t depth) {
+    if (n == node) level = depth + 1;
+    return n != node;
+  });
+  return level;
 }
 
 // The UTF-8 character at the start of text: its code point and its length in bytes;
@@ -81,7 +99,12 @@ std::string TypeLabel(std::int32_t type) {
 
 // The scratch folder is 0700 under a name nobody can guess: uploads in it are for this
 // user alone.
-Panel::Panel(const fs::path& pluginFolder) : session_(pluginFolder), scratch_("serve") { session_.NewArrow(); }
+Panel::Panel(const fs::path& pluginFolder) : session_(pluginFolder), scratch_("serve") {
+  session_.NewArrow();
+  // The document as it starts is what undo goes back to, not a step to undo.
+  kvhost::ClearHistory(Document());
+  kvhost::SetUndoLimits(Document(), kPanelUndoLimits);
+}
 
 Panel::~Panel() = default;
 
@@ -92,7 +115,12 @@ std::string Panel::Private(std::string text) const {
 }
 
 KvNode* Panel::Find(std::uint64_t serial) const {
-  return FindBelow(kvhost::TopObjects(Document()), serial);
+  KvNode* found = nullptr;
+  ForEachObject(Document(), [&](KvNode* node, std::size_t) {
+    if (kvhost::ObjectSerial(node) == serial) found = node;
+    return found == nullptr;
+  });
+  return found;
 }
 
 KvNode* Panel::InDocument(std::uint64_t serial) const {
@@ -120,6 +148,7 @@ std::uint64_t Panel::Add(std::string_view kind) {
   } else {
     Refuse("cannot add " + QuotedInput(kind) + " (arrow, spline or null)");
   }
+  ++version_;
   return kvhost::ObjectSerial(node);
 }
 
@@ -136,6 +165,7 @@ std::uint64_t Panel::Set(std::uint64_t object, std::int32_t id, const Json& valu
   const kvhost::Value stored =
       StoredValue(*p, value, [this](std::uint64_t serial) { return Find(serial); });
   kvhost::SetParameter(Document(), node, id, stored);
+  ++version_;
   return object;
 }
 
@@ -149,6 +179,7 @@ std::uint64_t Panel::Press(std::uint64_t object, std::int32_t id) {
     Refuse(p->symbol + " needs a file: use the page's Load or Save preset action");
   }
   kvhost::PressButton(arrow, id);
+  ++version_;
   return object;
 }
 
@@ -158,17 +189,25 @@ std::uint64_t Panel::Move(std::uint64_t object, std::optional<std::uint64_t> par
   if (target != nullptr && kvhost::IsInside(target, node)) {
     Refuse("an object cannot go under itself or an object inside it");
   }
+  const std::size_t levels = (target != nullptr ? LevelOf(Document(), target) : 0) + LevelsOf(Document(), node);
+  if (levels > kMaxNesting) {
+    Refuse("the move would nest objects " + std::to_string(levels) + " levels deep; the panel allows at most " +
+           std::to_string(kMaxNesting));
+  }
   kvhost::MoveObject(Document(), node, target,
                      last ? kvhost::Position::Last : kvhost::Position::First);
+  ++version_;
   return object;
 }
 
 void Panel::Undo() {
   if (!kvhost::Undo(Document())) Refuse("nothing to undo");
+  ++version_;
 }
 
 void Panel::Redo() {
   if (!kvhost::Redo(Document())) Refuse("nothing to redo");
+  ++version_;
 }
 
 std::uint64_t Panel::LoadPreset(std::uint64_t object, std::string_view bytes, std::string_view name) {
@@ -187,6 +226,7 @@ std::uint64_t Panel::LoadPreset(std::uint64_t object, std::string_view bytes, st
   std::error_code ec;
   fs::remove(file, ec);
   if (!failure.empty()) Refuse(failure);
+  ++version_;
   return object;
 }
 

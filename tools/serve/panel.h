@@ -5,8 +5,10 @@
 // host's records (message boxes, console lines, errors).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,17 @@
 #include "plugin_session.h"
 
 namespace kvtool {
+
+// The panel's document is nested at most this deep (an object at the top is at level 1);
+// a move that would nest it deeper is refused.
+constexpr std::size_t kMaxNesting = 100;
+// The document's undo keeps at most this many steps, holding at most this many bytes.
+constexpr kvhost::UndoLimits kPanelUndoLimits{100, 32 * 1024 * 1024};
+
+// Calls visit for every object of doc in the tree's order (a parent before its children)
+// with its depth (0 at the top), until visit returns false. A loop, not a recursion: the
+// depth is the user's to choose.
+void ForEachObject(const KvDocument* doc, const std::function<bool(KvNode* node, std::size_t depth)>& visit);
 
 // A preset the module wrote, to be handed to the browser.
 struct SavedPreset {
@@ -34,9 +47,13 @@ class Panel {
   // What the page shows, with object (a serial) selected; without it, or when it is no
   // longer in the document, the first arrow of the tree. Message boxes are returned once.
   Json State(std::optional<std::uint64_t> object);
+  // Grows with every action that went through; the state carries it, so that a page can
+  // tell that another one changed the document. Safe from any thread.
+  std::uint64_t Version() const { return version_; }
 
   // Each action below throws a ToolError with kStatusBadInput, having changed nothing,
-  // when its input is wrong; each returns the serial of the object to select next.
+  // when its input is wrong; each returns the serial of the object to select next. Undo
+  // goes back at most to the document the panel started with.
 
   // kind: "arrow", "spline" or "null", created from the host's menu.
   std::uint64_t Add(std::string_view kind);
@@ -76,6 +93,7 @@ class Panel {
   PluginSession session_;
   kvhost::ScratchFolder scratch_;  // private folder for uploads and saved presets
   std::size_t dialogsReturned_ = 0;
+  std::atomic<std::uint64_t> version_{1};
 };
 
 // A label for an object type: "Arrow", "Extrude", "Cloner", ...

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "panel_values.h"
 #include "tool_error.h"
@@ -12,31 +14,35 @@
 namespace kvtool {
 namespace {
 
-Json TreeJson(const std::vector<KvNode*>& nodes) {
-  Json list = Json::array();
-  for (KvNode* node : nodes) {
+// The tree as the page shows it, each object with its children, and the objects in the
+// tree's order, for the link fields' choices.
+void TreeAndObjects(const KvDocument* doc, Json& tree, Json& objects) {
+  tree = Json::array();
+  objects = Json::array();
+  // lists[d]: the list the next object at depth d goes into, the children of the last
+  // object at depth d - 1. Only lists[d] grows, so the ones above it stay in place.
+  std::vector<Json*> lists{&tree};
+  ForEachObject(doc, [&](KvNode* node, std::size_t depth) {
     const std::int32_t type = kvhost::ObjectType(node);
+    lists.resize(depth + 1);
+    Json& list = *lists[depth];
     list.push_back(Json{{"id", kvhost::ObjectSerial(node)},
                         {"type", type},
                         {"label", TypeLabel(type)},
-                        {"children", TreeJson(kvhost::Children(node))}});
-  }
-  return list;
+                        {"children", Json::array()}});
+    lists.push_back(&list.back()["children"]);
+    objects.push_back(Json{{"id", kvhost::ObjectSerial(node)}, {"label", TypeLabel(type)}});
+    return true;
+  });
 }
 
-KvNode* FirstArrow(const std::vector<KvNode*>& nodes) {
-  for (KvNode* node : nodes) {
-    if (kvhost::ObjectType(node) == Okeelvane) return node;
-    if (KvNode* found = FirstArrow(kvhost::Children(node))) return found;
-  }
-  return nullptr;
-}
-
-void CollectObjects(const std::vector<KvNode*>& nodes, Json& out) {
-  for (KvNode* node : nodes) {
-    out.push_back(Json{{"id", kvhost::ObjectSerial(node)}, {"label", TypeLabel(kvhost::ObjectType(node))}});
-    CollectObjects(kvhost::Children(node), out);
-  }
+KvNode* FirstArrow(const KvDocument* doc) {
+  KvNode* arrow = nullptr;
+  ForEachObject(doc, [&](KvNode* node, std::size_t) {
+    if (kvhost::ObjectType(node) == Okeelvane) arrow = node;
+    return arrow == nullptr;
+  });
+  return arrow;
 }
 
 const char* KindForPage(kvhost::ParamType type) {
@@ -66,15 +72,33 @@ bool IsFinite(const KvVector& p) { return std::isfinite(p.x) && std::isfinite(p.
 
 }  // namespace
 
+void ForEachObject(const KvDocument* doc, const std::function<bool(KvNode* node, std::size_t depth)>& visit) {
+  // One level per depth reached so far: its objects and the next one to visit.
+  struct Level {
+    std::vector<KvNode*> nodes;
+    std::size_t next = 0;
+  };
+  std::vector<Level> levels{{kvhost::TopObjects(doc)}};
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next == level.nodes.size()) {
+      levels.pop_back();
+      continue;
+    }
+    KvNode* node = level.nodes[level.next++];
+    if (!visit(node, levels.size() - 1)) return;
+    std::vector<KvNode*> children = kvhost::Children(node);
+    if (!children.empty()) levels.push_back({std::move(children)});
+  }
+}
+
 Json Panel::State(std::optional<std::uint64_t> object) {
   KvNode* selected = object ? Find(*object) : nullptr;
-  if (selected == nullptr) selected = FirstArrow(kvhost::TopObjects(Document()));
+  if (selected == nullptr) selected = FirstArrow(Document());
 
-  Json state;
-  state["tree"] = TreeJson(kvhost::TopObjects(Document()));
-  Json objects = Json::array();
-  CollectObjects(kvhost::TopObjects(Document()), objects);
-  state["objects"] = objects;
+  Json state, tree, objects;
+  state["version"] = Version();
+  TreeAndObjects(Document(), tree, objects);
   if (selected != nullptr) {
     state["selected"] = kvhost::ObjectSerial(selected);
     state["object"] = ObjectJson(selected);
@@ -97,6 +121,9 @@ Json Panel::State(std::optional<std::uint64_t> object) {
   Json errors = Json::array();
   for (const std::string& e : session_.TakeHostErrors()) errors.push_back(Private(e));
   state["hostErrors"] = errors;
+  // Last: a key added after them would copy them (and a copy of the tree recurses).
+  state["objects"] = std::move(objects);
+  state["tree"] = std::move(tree);
   return state;
 }
 

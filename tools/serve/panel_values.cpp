@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "input_text.h"
@@ -17,11 +18,11 @@ using kvhost::ParamType;
 [[noreturn]] void RefuseFor(const DescParameter& p, const std::string& why) { Refuse(p.symbol + ": " + why); }
 
 // Scaled values are rounded to 12 significant digits, so that a stored 0.35 shows as 35
-// rather than 35.00000000000001.
+// rather than 35.00000000000001. strtod, unlike stod, takes a subnormal result as it is.
 double Tidy(double shown) {
   char text[32];
   std::snprintf(text, sizeof text, "%.12g", shown);
-  return std::stod(text);
+  return std::strtod(text, nullptr);
 }
 
 std::string Range(const DescParameter& p) {
@@ -132,8 +133,12 @@ kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkT
       }
       RefuseFor(p, "expects on or off, not " + Described(input));
     case ParamType::String:
-      if (input.is_string()) return input.get<std::string>();
-      RefuseFor(p, "expects text, not " + Described(input));
+      if (!input.is_string()) RefuseFor(p, "expects text, not " + Described(input));
+      if (input.get_ref<const std::string&>().size() > kMaxTextBytes) {
+        RefuseFor(p, "the text is " + std::to_string(input.get_ref<const std::string&>().size()) +
+                         " bytes; at most " + std::to_string(kMaxTextBytes) + " are taken");
+      }
+      return input.get<std::string>();
     case ParamType::Link: {
       if (input.is_null()) return static_cast<KvNode*>(nullptr);
       if (!input.is_number_integer() || input.get<std::int64_t>() < 0) {

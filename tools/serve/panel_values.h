@@ -11,6 +11,9 @@
 
 namespace kvtool {
 
+// Longest text a STRING parameter takes from the page, in bytes.
+constexpr std::size_t kMaxTextBytes = 1024;
+
 // A number for the page: a JSON number when finite; NaN and the infinities, which JSON
 // cannot hold, as the text "nan", "inf" or "-inf", so that the page shows them as such.
 Json NumberJson(double value);
@@ -26,7 +29,7 @@ using LinkTarget = std::function<KvNode*(std::uint64_t serial)>;
 // The value to store for the page's input: a number (or its text) for REAL and LONG, a
 // bool (or on/off text) for BOOL, text for STRING, a serial or null for LINK. Throws a
 // ToolError (kStatusBadInput) naming the parameter when it does not parse, lies outside
-// MIN..MAX, is no entry of a cycle, or names no object.
+// MIN..MAX, is no entry of a cycle, names no object, or is text over kMaxTextBytes.
 kvhost::Value StoredValue(const kvhost::DescParameter& parameter, const Json& input,
                           const LinkTarget& links);
 

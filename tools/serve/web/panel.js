@@ -6,6 +6,8 @@
 const MAX_UPLOAD = 1024 * 1024;
 let state = null;
 let selected = null;
+// The document's version that the page shows; every answer carries the server's.
+let version = 0;
 const hostLog = [];
 const pendingDialogs = [];
 
@@ -44,11 +46,34 @@ async function finish(response) {
   }
   if (!response.ok) {
     showError(data.error || `the server answered ${response.status}`);
+    catchUp(response);
     return null;
   }
   clearError();
   render(data);
   return data;
+}
+
+// Another tab (or a script) changed the document: shows it as it now is.
+function catchUp(response) {
+  const seen = Number(response.headers.get('X-Keelvane-Version'));
+  if (seen > version) refresh();
+}
+
+function refresh() {
+  return fetch(`/api/state${selected === null ? '' : `?object=${selected}`}`, { headers: PANEL_HEADER })
+    .then((response) => (response.ok ? response.json() : null))
+    .then((data) => { if (data) render(data); })
+    .catch(() => {});
+}
+
+// A tab that shows the page looks every second whether the document has changed.
+function watchVersion() {
+  if (document.hidden) return;
+  fetch('/api/version', { headers: PANEL_HEADER })
+    .then((response) => (response.ok ? response.json() : null))
+    .then((data) => { if (data && data.version > version) refresh(); })
+    .catch(() => {});
 }
 
 function act(path, body) {
@@ -58,6 +83,13 @@ function act(path, body) {
 // ---- Rendering -----------------------------------------------------------------------
 
 function render(next) {
+  for (const text of next.dialogs) pendingDialogs.push(text);
+  // Answers can arrive out of order: a state older than the one shown is not shown.
+  if (next.version < version) {
+    showNextDialog();
+    return;
+  }
+  version = next.version;
   state = next;
   selected = next.selected;
   renderTree();
@@ -67,7 +99,6 @@ function render(next) {
   $('console').textContent = next.console.concat(hostLog).join('\n');
   $('undo').disabled = next.undo.undo === 0;
   $('redo').disabled = next.undo.redo === 0;
-  for (const text of next.dialogs) pendingDialogs.push(text);
   showNextDialog();
 }
 
@@ -300,8 +331,9 @@ async function savePreset() {
 
 $('add-arrow').addEventListener('click', () => act('/api/add', { kind: 'arrow' }));
 $('add-spline').addEventListener('click', () => act('/api/add', { kind: 'spline' }));
-$('undo').addEventListener('click', () => act('/api/undo', {}));
-$('redo').addEventListener('click', () => act('/api/redo', {}));
+// With the version shown: the server refuses to undo what this tab has not seen.
+$('undo').addEventListener('click', () => act('/api/undo', { version }));
+$('redo').addEventListener('click', () => act('/api/redo', { version }));
 $('error-close').addEventListener('click', clearError);
 $('panel').addEventListener('submit', (e) => e.preventDefault());
 $('modal-ok').addEventListener('click', () => {
@@ -315,3 +347,5 @@ $('preset-file').addEventListener('change', (e) => {
 });
 dropTarget($('top-drop'), null);
 call('GET', '/api/state');
+setInterval(watchVersion, 1000);
+document.addEventListener('visibilitychange', watchVersion);
