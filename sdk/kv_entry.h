@@ -39,6 +39,13 @@ enum {
   KV_RESULT_PROBE = 5
 };
 
+/* Host API versions (KvHostTables.apiVersion): the lowest a module of each platform
+   flavour accepts at KV_ACTION_INIT_SYSTEM. */
+enum {
+  KV_MIN_API_VERSION_WINDOWS = 2024900,
+  KV_MIN_API_VERSION_MACOS = 2025200
+};
+
 /* Plug-in message ids of KV_ACTION_MESSAGE. */
 enum {
   KV_PLUGINMESSAGE_NONE = 0,          /* nothing to do */

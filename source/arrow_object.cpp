@@ -67,11 +67,13 @@ Bool ArrowObject::GetDEnabling(GeListNode* node, const DescID& id, const GeData&
   const Int32 interpolation = bc->GetInt32(SPLINEOBJECT_INTERPOLATION);
   switch (id[0].id) {
     case SPLINEOBJECT_SUB:
-      return interpolation == 1 || interpolation == 2;
+      return interpolation == SPLINEOBJECT_INTERPOLATION_NATURAL ||
+             interpolation == SPLINEOBJECT_INTERPOLATION_UNIFORM;
     case SPLINEOBJECT_ANGLE:
-      return interpolation == 3 || interpolation == 4;
+      return interpolation == SPLINEOBJECT_INTERPOLATION_ADAPTIVE ||
+             interpolation == SPLINEOBJECT_INTERPOLATION_SUBDIVIDED;
     case SPLINEOBJECT_MAXIMUMLENGTH:
-      return interpolation == 4;
+      return interpolation == SPLINEOBJECT_INTERPOLATION_SUBDIVIDED;
     case ARROW_SHAFT_LENGTH:
     case ARROW_SHAFT_WIDTH:
     case ARROW_TAIL_NOTCH:

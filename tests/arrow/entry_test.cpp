@@ -109,7 +109,7 @@ TEST_P(EntryPoint, AcceptsTheLowestHostVersionAndRefusesTheOneBelow) {
 
 TEST(EntryPointFlavours, WindowsAcceptsAHostThatMacOSRefuses) {
   kvhost::ResetHost();
-  kvhost::SetHostApiVersion(2024900);
+  kvhost::SetHostApiVersion(kvtest::kWindows.minHostApiVersion);
   auto windows = LoadModule(kvtest::kWindows.modulePath);
   EXPECT_EQ(windows->Initialise(), 1);
   windows->End();
