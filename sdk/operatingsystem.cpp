@@ -1,7 +1,7 @@
 // Takes over the host's tables at entry.
 #include <cstring>
 
-#include "host_os.h"
+#include "operatingsystem.h"
 
 HostOS g_os;
 

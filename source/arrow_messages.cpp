@@ -231,7 +231,7 @@ Bool ArrowObject::Message(GeListNode* node, Int32 type, void* data) {
     }
     case MSG_DESCRIPTION_COMMAND: {
       const auto* command = static_cast<const DescriptionCommand*>(data);
-      if (command != nullptr) ButtonPressed(this, arrow, command->_descId[0].id);
+      if (command != nullptr) ButtonPressed(this, arrow, command->descId[0].id);
       break;
     }
     case MSG_MENUPREPARE: {
