@@ -325,11 +325,11 @@ bool HasDescription(const KvResource* res, std::string_view name) {
 }
 
 KvResourceTable* ResourceTable() {
-  static KvResourceTable table = {
-      {KV_TABLE_LAYOUT_VERSION, sizeof(KvResourceTable)},
-      LrLoad,
-      LrFree,
-      LrLoadString,
+  static KvResourceTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvResourceTable)},
+      .Load = LrLoad,
+      .Free = LrFree,
+      .LoadString = LrLoadString,
   };
   return &table;
 }

@@ -4,29 +4,22 @@
 
 #include "ge_types.h"
 
+// One member per sub-table of the record, named as the record names it (g_os.Bc is the
+// record's t_C4DOS_Bc).
 struct HostOS {
   const KvHostTables* record = nullptr;
-  KvGeneralTable* Ge = nullptr;
-  KvContainerTable* Bc = nullptr;
-  KvStringTable* St = nullptr;
-  KvBitmapTable* Bm = nullptr;
-  KvFilenameTable* Fn = nullptr;
-  KvFileSystemTable* Fl = nullptr;
-  KvFileTable* Bf = nullptr;
-  KvResourceTable* Lr = nullptr;
-  KvListNodeTable* Bl = nullptr;
-  KvTagTable* Tg = nullptr;
-  KvObjectTable* Bo = nullptr;
-  KvDocumentTable* Bd = nullptr;
-  KvPluginTable* Pl = nullptr;
+#define KV_OS_TABLE(name, type) type* name = nullptr;
+  KV_HOST_SUBTABLES(KV_OS_TABLE)
+#undef KV_OS_TABLE
 };
 
 extern HostOS g_os;
 
 // Takes over the host's record: keeps every sub-table pointer and reads the API version.
-// A null sub-table writes a critical diagnostic line (when Ge and St are there to write
-// it). Returns false, with nothing kept, when a table the SDK calls is null, has another
-// layout version, or is smaller than this SDK expects: such a host cannot be called safely.
+// A null sub-table, or a null function in a table the SDK calls, writes a critical
+// diagnostic line (when Ge and St are whole, to write it with). Returns false, with
+// nothing kept, when a table the SDK calls is null, lacks a function, has another layout
+// version, or is smaller than this SDK expects: such a host cannot be called safely.
 Bool InitOS(const KvHostTables* record, Int32* apiVersion);
 
 // True once InitOS has kept a record: until then nothing may call the host.
