@@ -95,26 +95,29 @@ TEST_P(PresetSeedTest, SeedFilesLoadAsTheirLayoutHasThem) {
   }
   EXPECT_EQ(Saved(NewArrow()), ReadBytes(corpus / "v13_defaults.kvp"));
 
-  // The first layout: item 14 follows item 10, and the double arrow takes its reset values.
-  KvNode* older = NewArrow();
-  ASSERT_TRUE(Load(older, (corpus / "v11_older.kvp").string()));
-  ExpectItems(older, {{ARROW_CHEVRON_THICKNESS, Kind::Float, 50},
-                      {ARROW_SHAFT, Kind::Bool, 0},
-                      {ARROW_SHAFT_LENGTH, Kind::Float, 350},
-                      {ARROW_DOUBLE, Kind::Bool, 0},
-                      {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, 400},
-                      {KV_PRIM_PLANE, Kind::Int, 2},
-                      {KV_SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float, 2.5}});
-  // Version 1.2: items 11 to 13 between them.
-  KvNode* twelve = NewArrow();
-  ASSERT_TRUE(Load(twelve, (corpus / "v12_double.kvp").string()));
-  ExpectItems(twelve, {{ARROW_DOUBLE, Kind::Bool, 1},
-                       {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, 300},
-                       {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float, 80},
-                       {ARROW_SHAFT, Kind::Bool, 1},
-                       {ARROW_SHAFT_LENGTH, Kind::Float, 250},
-                       {KV_SPLINEOBJECT_SUB, Kind::Int, 12},
-                       {KV_SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float, 10}});
+  const struct {
+    const char* file;
+    Items values;
+  } seeds[] = {
+      // The first layout: item 14 follows item 10, the double arrow at its reset values.
+      {"v11_older.kvp",
+       {{ARROW_CHEVRON_THICKNESS, Kind::Float, 50}, {ARROW_SHAFT, Kind::Bool, 0},
+        {ARROW_SHAFT_LENGTH, Kind::Float, 350}, {ARROW_DOUBLE, Kind::Bool, 0},
+        {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, 400}, {KV_PRIM_PLANE, Kind::Int, 2},
+        {KV_SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float, 2.5}}},
+      // Version 1.2: items 11 to 13 between them.
+      {"v12_double.kvp",
+       {{ARROW_DOUBLE, Kind::Bool, 1}, {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, 300},
+        {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float, 80}, {ARROW_SHAFT, Kind::Bool, 1},
+        {ARROW_SHAFT_LENGTH, Kind::Float, 250}, {KV_SPLINEOBJECT_SUB, Kind::Int, 12},
+        {KV_SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float, 10}}},
+  };
+  for (const auto& seed : seeds) {
+    SCOPED_TRACE(seed.file);
+    KvNode* arrow = NewArrow();
+    ASSERT_TRUE(Load(arrow, (corpus / seed.file).string()));
+    ExpectItems(arrow, seed.values);
+  }
 }
 
 KV_INSTANTIATE_FLAVOURS(PresetSeedTest);
