@@ -2,7 +2,6 @@
 // description the host reads, and the fuzzer's dictionary and seed files.
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "arrow_parameters.h"
 #include "preset_test_support.h"
@@ -13,17 +12,10 @@ namespace {
 
 const std::filesystem::path kSource = KEELVANE_SOURCE_DIR;
 
-kvhost::ParamType DescribedAs(ParameterKind kind) {
-  switch (kind) {
-    case kFloatParameter: return kvhost::ParamType::Real;
-    case kBoolParameter: return kvhost::ParamType::Bool;
-    case kInt32Parameter: return kvhost::ParamType::Long;
-    case kStringParameter: return kvhost::ParamType::String;
-    case kLinkParameter: return kvhost::ParamType::Link;
-    case kButtonParameter: return kvhost::ParamType::Button;
-  }
-  return kvhost::ParamType::Real;
-}
+// How the description writes each kind (REAL, BOOL, LONG, STRING, LINK, BUTTON).
+const kvhost::ParamType kDescribedAs[] = {kvhost::ParamType::Real,   kvhost::ParamType::Bool,
+                                          kvhost::ParamType::Long,   kvhost::ParamType::String,
+                                          kvhost::ParamType::Link,   kvhost::ParamType::Button};
 
 // The description and the table list the same parameters, each once and of one kind: a
 // parameter described but missing from the table would never be reset, read or enabled
@@ -38,11 +30,8 @@ TEST(ParameterTable, ListsEveryDescribedParameterOnceWithItsType) {
   for (const ArrowParameter& p : kArrowParameters) {
     EXPECT_TRUE(rows.insert(p.id).second) << "parameter " << p.id << " has two rows";
     const kvhost::DescParameter* described = kvhost::FindParameter(*description, p.id);
-    if (described == nullptr) {
-      ADD_FAILURE() << "parameter " << p.id << " is not described";
-      continue;
-    }
-    EXPECT_EQ(described->type, DescribedAs(p.kind)) << described->symbol;
+    ASSERT_NE(described, nullptr) << "parameter " << p.id << " is not described";
+    EXPECT_EQ(described->type, kDescribedAs[p.kind]) << described->symbol;
   }
   for (const kvhost::DescParameter& described : description->parameters) {
     EXPECT_EQ(rows.count(described.id), 1u) << described.symbol << " has no row";
