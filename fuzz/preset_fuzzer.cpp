@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "arrow_parameters.h"
 #include "arrow_presets.h"
 #include "host.h"
 #include "local_files.h"
@@ -23,29 +24,6 @@ namespace {
 // The host's error log grows with every failed read; a fresh host now and then keeps the
 // fuzzer's memory flat.
 constexpr int kInputsPerHost = 4096;
-
-enum class Kind { Float, Bool, Int32, String };
-struct PresetParameter {
-  Int32 id;
-  Kind kind;
-};
-
-// What a preset carries: item 4 and items 5 to 29.
-constexpr PresetParameter kPresetParameters[] = {
-    {ARROW_PRESET_NAME, Kind::String},       {ARROW_HEAD_LENGTH, Kind::Float},
-    {ARROW_HEAD_WIDTH, Kind::Float},         {ARROW_HEAD_SWEEP, Kind::Float},
-    {ARROW_CHEVRON_HEAD, Kind::Bool},        {ARROW_CHEVRON_SQUARE_ENDS, Kind::Bool},
-    {ARROW_CHEVRON_THICKNESS, Kind::Float},  {ARROW_DOUBLE, Kind::Bool},
-    {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float}, {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float},
-    {ARROW_SHAFT, Kind::Bool},               {ARROW_SHAFT_LENGTH, Kind::Float},
-    {ARROW_SHAFT_WIDTH, Kind::Float},        {ARROW_TAIL_NOTCH, Kind::Float},
-    {ARROW_TAPER_HEAD, Kind::Float},         {ARROW_TAPER_TAIL, Kind::Float},
-    {ARROW_FLETCHING, Kind::Bool},           {ARROW_FLETCHING_LENGTH, Kind::Float},
-    {ARROW_FLETCHING_HEIGHT, Kind::Float},   {ARROW_FLETCHING_SWEEP, Kind::Float},
-    {PRIM_PLANE, Kind::Int32},               {PRIM_REVERSE, Kind::Bool},
-    {SPLINEOBJECT_INTERPOLATION, Kind::Int32}, {SPLINEOBJECT_SUB, Kind::Int32},
-    {SPLINEOBJECT_ANGLE, Kind::Float},       {SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float},
-};
 
 [[noreturn]] void Fault(const char* what) {
   std::fprintf(stderr, "preset_fuzzer: %s\n", what);
@@ -101,14 +79,18 @@ void WritePreset(const std::string& path, const BaseContainer& bc) {
 
 bool SameFloat(Float a, Float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
+// Every value a preset carries is the same in a and b.
 bool SameValues(const BaseContainer& a, const BaseContainer& b) {
-  for (const PresetParameter& p : kPresetParameters) {
+  for (const ArrowParameter& p : kArrowParameters) {
+    if (p.presetItem == 0) continue;
     bool same = true;
     switch (p.kind) {
-      case Kind::Float: same = SameFloat(a.GetFloat(p.id), b.GetFloat(p.id)); break;
-      case Kind::Bool: same = a.GetBool(p.id) == b.GetBool(p.id); break;
-      case Kind::Int32: same = a.GetInt32(p.id) == b.GetInt32(p.id); break;
-      case Kind::String: same = a.GetString(p.id) == b.GetString(p.id); break;
+      case kFloatParameter: same = SameFloat(a.GetFloat(p.id), b.GetFloat(p.id)); break;
+      case kBoolParameter: same = a.GetBool(p.id) == b.GetBool(p.id); break;
+      case kInt32Parameter: same = a.GetInt32(p.id) == b.GetInt32(p.id); break;
+      case kStringParameter: same = a.GetString(p.id) == b.GetString(p.id); break;
+      case kLinkParameter:
+      case kButtonParameter: break;
     }
     if (!same) {
       std::fprintf(stderr, "preset_fuzzer: parameter %d differs after the rewrite\n", p.id);
@@ -124,8 +106,8 @@ void FuzzOne(Harness& h, const uint8_t* data, size_t size) {
   }
   BaseContainer scratch;
   if (!ReadPreset(h.input, scratch)) return;
-  for (const PresetParameter& p : kPresetParameters) {
-    if (p.kind == Kind::Float && !std::isfinite(scratch.GetFloat(p.id))) {
+  for (const ArrowParameter& p : kArrowParameters) {
+    if (p.presetItem != 0 && p.kind == kFloatParameter && !std::isfinite(scratch.GetFloat(p.id))) {
       Fault("a preset with a value that is not finite was read");
     }
   }

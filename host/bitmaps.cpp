@@ -44,12 +44,12 @@ KvBitmap* CopyBitmap(const KvBitmap* bitmap) {
 }
 
 KvBitmapTable* BitmapTable() {
-  static KvBitmapTable table = {
-      {KV_TABLE_LAYOUT_VERSION, sizeof(KvBitmapTable)},
-      BmLoad,
-      BmFree,
-      BmGetWidth,
-      BmGetHeight,
+  static KvBitmapTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvBitmapTable)},
+      .Load = BmLoad,
+      .Free = BmFree,
+      .GetWidth = BmGetWidth,
+      .GetHeight = BmGetHeight,
   };
   return &table;
 }

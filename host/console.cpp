@@ -44,9 +44,13 @@ int32_t MessageDialog(const KvString* text, int32_t flags) {
 }  // namespace
 
 KvGeneralTable* GeneralTable() {
-  static KvGeneralTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvGeneralTable)},
-                              AllocFrameworkMemory, FreeFrameworkMemory, Output,
-                              MessageDialog};
+  static KvGeneralTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvGeneralTable)},
+      .Alloc = AllocFrameworkMemory,
+      .Free = FreeFrameworkMemory,
+      .Output = Output,
+      .MessageDialog = MessageDialog,
+  };
   return &table;
 }
 

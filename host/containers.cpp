@@ -153,10 +153,27 @@ void SetLink(KvContainer* c, int32_t id, KvNode* node) {
 }  // namespace
 
 KvContainerTable* ContainerTable() {
-  static KvContainerTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvContainerTable)},
-                                Alloc, Free, CopyTo, Merge, GetType, Remove,
-                                GetFloat, GetInt32, GetBool, GetVector, GetString, GetLink,
-                                SetFloat, SetInt32, SetBool, SetVector, SetString, SetLink};
+  static KvContainerTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvContainerTable)},
+      .Alloc = Alloc,
+      .Free = Free,
+      .CopyTo = CopyTo,
+      .Merge = Merge,
+      .GetType = GetType,
+      .Remove = Remove,
+      .GetFloat = GetFloat,
+      .GetInt32 = GetInt32,
+      .GetBool = GetBool,
+      .GetVector = GetVector,
+      .GetString = GetString,
+      .GetLink = GetLink,
+      .SetFloat = SetFloat,
+      .SetInt32 = SetInt32,
+      .SetBool = SetBool,
+      .SetVector = SetVector,
+      .SetString = SetString,
+      .SetLink = SetLink,
+  };
   return &table;
 }
 

@@ -89,10 +89,10 @@ void ClearDialogs() {
 }
 
 KvFileSystemTable* FileSystemTable() {
-  static KvFileSystemTable table = {
-      {KV_TABLE_LAYOUT_VERSION, sizeof(KvFileSystemTable)},
-      FlExists,
-      FlFileSelect,
+  static KvFileSystemTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvFileSystemTable)},
+      .Exists = FlExists,
+      .FileSelect = FlFileSelect,
   };
   return &table;
 }

@@ -96,9 +96,14 @@ struct TreeText {
 }  // namespace
 
 KvDocumentTable* DocumentTable() {
-  static KvDocumentTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvDocumentTable)},
-                               InsertObject, StartUndo, AddUndo, EndUndo,
-                               GetSplinePlane};
+  static KvDocumentTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvDocumentTable)},
+      .InsertObject = InsertObject,
+      .StartUndo = StartUndo,
+      .AddUndo = AddUndo,
+      .EndUndo = EndUndo,
+      .GetSplinePlane = GetSplinePlane,
+  };
   return &table;
 }
 

@@ -159,21 +159,21 @@ void FnSetSuffix(KvFilename* fn, const KvString* suffix) {
 }  // namespace
 
 KvFilenameTable* FilenameTable() {
-  static KvFilenameTable table = {
-      {KV_TABLE_LAYOUT_VERSION, sizeof(KvFilenameTable)},
-      FnAlloc,
-      FnFree,
-      FnCopyTo,
-      FnSetString,
-      FnGetString,
-      FnIsPopulated,
-      FnAdd,
-      FnGetDirectory,
-      FnGetFile,
-      FnSetDirectory,
-      FnSetFile,
-      FnCheckSuffix,
-      FnSetSuffix,
+  static KvFilenameTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvFilenameTable)},
+      .Alloc = FnAlloc,
+      .Free = FnFree,
+      .CopyTo = FnCopyTo,
+      .SetString = FnSetString,
+      .GetString = FnGetString,
+      .IsPopulated = FnIsPopulated,
+      .Add = FnAdd,
+      .GetDirectory = FnGetDirectory,
+      .GetFile = FnGetFile,
+      .SetDirectory = FnSetDirectory,
+      .SetFile = FnSetFile,
+      .CheckSuffix = FnCheckSuffix,
+      .SetSuffix = FnSetSuffix,
   };
   return &table;
 }

@@ -314,24 +314,24 @@ std::int64_t LargestStringReservation() { return Faults().largestReservation; }
 void ResetLargestStringReservation() { Faults().largestReservation = 0; }
 
 KvFileTable* FileTable() {
-  static KvFileTable table = {
-      {KV_TABLE_LAYOUT_VERSION, sizeof(KvFileTable)},
-      BfAlloc,
-      BfFree,
-      BfOpen,
-      BfClose,
-      BfGetError,
-      BfSetError,
-      BfGetLength,
-      BfGetPosition,
-      BfReadInt32,
-      BfReadFloat32,
-      BfReadBool,
-      BfReadString,
-      BfWriteInt32,
-      BfWriteFloat32,
-      BfWriteBool,
-      BfWriteString,
+  static KvFileTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvFileTable)},
+      .Alloc = BfAlloc,
+      .Free = BfFree,
+      .Open = BfOpen,
+      .Close = BfClose,
+      .GetError = BfGetError,
+      .SetError = BfSetError,
+      .GetLength = BfGetLength,
+      .GetPosition = BfGetPosition,
+      .ReadInt32 = BfReadInt32,
+      .ReadFloat32 = BfReadFloat32,
+      .ReadBool = BfReadBool,
+      .ReadString = BfReadString,
+      .WriteInt32 = BfWriteInt32,
+      .WriteFloat32 = BfWriteFloat32,
+      .WriteBool = BfWriteBool,
+      .WriteString = BfWriteString,
   };
   return &table;
 }

@@ -31,7 +31,9 @@ void ResetHost();
 
 // The record handed to modules at action 1 (the real one, without armed faults).
 const KvHostTables* HostTables();
-constexpr std::int32_t kDefaultHostApiVersion = 2025200;
+// The API version the host hands over unless a test sets another: one both flavours of
+// the module accept.
+constexpr std::int32_t kDefaultHostApiVersion = KV_MIN_API_VERSION_MACOS;
 std::int32_t HostApiVersion();
 
 // ---- Plug-ins ---------------------------------------------------------------------------

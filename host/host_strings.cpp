@@ -86,8 +86,14 @@ void FreeLeakedStrings() {
 }
 
 KvStringTable* StringTable() {
-  static KvStringTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvStringTable)},
-                             Alloc, FreeString, Copy, GetUtf8, Compare};
+  static KvStringTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvStringTable)},
+      .Alloc = Alloc,
+      .Free = FreeString,
+      .Copy = Copy,
+      .GetUtf8 = GetUtf8,
+      .Compare = Compare,
+  };
   return &table;
 }
 

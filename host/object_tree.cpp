@@ -253,16 +253,30 @@ int32_t GetDataCount(const KvNode* tag) { return tag != nullptr ? tag->dataCount
 }  // namespace
 
 KvListNodeTable* ListNodeTable() {
-  static KvListNodeTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvListNodeTable)},
-                               GetUp, GetDown, GetNext, GetPred, Remove, InsertUnder,
-                               InsertUnderLast, Message, GetType, GetDocument,
-                               GetDataInstance};
+  static KvListNodeTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvListNodeTable)},
+      .GetUp = GetUp,
+      .GetDown = GetDown,
+      .GetNext = GetNext,
+      .GetPred = GetPred,
+      .Remove = Remove,
+      .InsertUnder = InsertUnder,
+      .InsertUnderLast = InsertUnderLast,
+      .Message = Message,
+      .GetType = GetType,
+      .GetDocument = GetDocument,
+      .GetDataInstance = GetDataInstance,
+  };
   return &table;
 }
 
 KvTagTable* TagTable() {
-  static KvTagTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvTagTable)},
-                          GetTag, GetDataAddressW, GetDataCount};
+  static KvTagTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvTagTable)},
+      .GetTag = GetTag,
+      .GetDataAddressW = GetDataAddressW,
+      .GetDataCount = GetDataCount,
+  };
   return &table;
 }
 

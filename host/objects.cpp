@@ -73,8 +73,12 @@ KvNode* AllocSplineEntry(int32_t pointCount, int32_t splineType) {
 }  // namespace
 
 KvObjectTable* ObjectTable() {
-  static KvObjectTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvObjectTable)},
-                             Alloc, Free, AllocSplineEntry};
+  static KvObjectTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvObjectTable)},
+      .Alloc = Alloc,
+      .Free = Free,
+      .AllocSpline = AllocSplineEntry,
+  };
   return &table;
 }
 

@@ -53,8 +53,11 @@ bool RegisterObjectPlugin(int32_t pluginType, int32_t id, const KvString* name,
 }  // namespace
 
 KvPluginTable* PluginTable() {
-  static KvPluginTable table{{KV_TABLE_LAYOUT_VERSION, sizeof(KvPluginTable)},
-                             RegisterDescription, RegisterObjectPlugin};
+  static KvPluginTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvPluginTable)},
+      .RegisterDescription = RegisterDescription,
+      .RegisterObjectPlugin = RegisterObjectPlugin,
+  };
   return &table;
 }
 

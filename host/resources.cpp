@@ -33,11 +33,11 @@ const std::map<std::string, std::int32_t, std::less<>>& HostSymbols() {
       {"SPLINEOBJECT_MAXIMUMLENGTH", KV_SPLINEOBJECT_MAXIMUMLENGTH},
       {"PRIM_PLANE", KV_PRIM_PLANE},
       {"PRIM_REVERSE", KV_PRIM_REVERSE},
-      {"SPLINEOBJECT_INTERPOLATION_NONE", 0},
-      {"SPLINEOBJECT_INTERPOLATION_NATURAL", 1},
-      {"SPLINEOBJECT_INTERPOLATION_UNIFORM", 2},
-      {"SPLINEOBJECT_INTERPOLATION_ADAPTIVE", 3},
-      {"SPLINEOBJECT_INTERPOLATION_SUBDIVIDED", 4},
+      {"SPLINEOBJECT_INTERPOLATION_NONE", KV_SPLINEOBJECT_INTERPOLATION_NONE},
+      {"SPLINEOBJECT_INTERPOLATION_NATURAL", KV_SPLINEOBJECT_INTERPOLATION_NATURAL},
+      {"SPLINEOBJECT_INTERPOLATION_UNIFORM", KV_SPLINEOBJECT_INTERPOLATION_UNIFORM},
+      {"SPLINEOBJECT_INTERPOLATION_ADAPTIVE", KV_SPLINEOBJECT_INTERPOLATION_ADAPTIVE},
+      {"SPLINEOBJECT_INTERPOLATION_SUBDIVIDED", KV_SPLINEOBJECT_INTERPOLATION_SUBDIVIDED},
       {"PRIM_PLANE_XY", KV_PLANE_XY},
       {"PRIM_PLANE_ZY", KV_PLANE_ZY},
       {"PRIM_PLANE_XZ", KV_PLANE_XZ},
@@ -325,11 +325,11 @@ bool HasDescription(const KvResource* res, std::string_view name) {
 }
 
 KvResourceTable* ResourceTable() {
-  static KvResourceTable table = {
-      {KV_TABLE_LAYOUT_VERSION, sizeof(KvResourceTable)},
-      LrLoad,
-      LrFree,
-      LrLoadString,
+  static KvResourceTable table{
+      .header = {KV_TABLE_LAYOUT_VERSION, sizeof(KvResourceTable)},
+      .Load = LrLoad,
+      .Free = LrFree,
+      .LoadString = LrLoadString,
   };
   return &table;
 }

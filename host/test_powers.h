@@ -29,9 +29,12 @@ void FailNextSplineStorage();
 // ---- The record handed to modules (tables.cpp) -----------------------------------------
 
 void SetHostApiVersion(std::int32_t version);
-// The next record handed to c4d_main by a Module has sub-table index (0 = t_C4DOS_Ge ..
-// 36 = t_C4DOS_FL) null. Only for that one call.
+// The next record handed to c4d_main by a Module has sub-table index (KV_SUBTABLE_Ge ..
+// KV_SUBTABLE_FL) null. Only for that one call.
 void NullSubTableForNextCall(int index);
+// The next record handed over holds a copy of sub-table index whose function number
+// function (counted from 0 after the header) is null. Only for that one call.
+void NullFunctionForNextCall(int index, int function);
 // Index of a sub-table by its name ("t_C4DOS_Bc" or "Bc"); -1 when unknown.
 int SubTableIndex(const std::string& name);
 

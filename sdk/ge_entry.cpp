@@ -4,9 +4,8 @@
 
 #include "ge_export.h"
 #include "ge_general.h"
-#include "host_os.h"
+#include "operatingsystem.h"
 
-Int32 g_initCount = 0;
 Filename* g_pluginPath = nullptr;
 GeResource g_resource;
 
@@ -20,6 +19,9 @@ void __freeres();
 #endif
 
 namespace {
+
+// Action 1 calls not yet matched by an action 3.
+Int32 g_initCount = 0;
 
 Int32 InitSystem(intptr_t first, void* third) {
   if (g_initCount++ != 0) return KV_RESULT_OK;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "ge_files.h"
-#include "ge_resource.h"
+#include "ge_resources.h"
 #include "ge_types.h"
 
 // Action 2: registers the plug-in's objects; false fails the start (the action answers 0).
@@ -17,6 +17,3 @@ Bool PluginMessage(Int32 id, void* data);
 
 // The lowest host API version the plug-in accepts; action 1 refuses an older host.
 extern const Int32 g_minHostApiVersion;
-
-// Action 1 calls not yet matched by an action 3.
-extern Int32 g_initCount;

@@ -1,78 +1,78 @@
 #include "ge_files.h"
 
-#include "host_os.h"
+#include "operatingsystem.h"
 
-Filename::Filename() : _h(g_os.Fn->Alloc()) {}
+Filename::Filename() : handle(g_os.Fn->Alloc()) {}
 
 Filename::Filename(const String& path) : Filename() { SetString(path); }
 
 Filename::Filename(const char* path) : Filename(String(path)) {}
 
 Filename::Filename(const Filename& other) : Filename() {
-  if (_h != nullptr && other._h != nullptr) g_os.Fn->CopyTo(other._h, _h);
+  if (handle != nullptr && other.handle != nullptr) g_os.Fn->CopyTo(other.handle, handle);
 }
 
 Filename& Filename::operator=(const Filename& other) {
-  if (this != &other && _h != nullptr && other._h != nullptr) g_os.Fn->CopyTo(other._h, _h);
+  if (this != &other && handle != nullptr && other.handle != nullptr) g_os.Fn->CopyTo(other.handle, handle);
   return *this;
 }
 
 Filename::~Filename() {
-  if (_h != nullptr) g_os.Fn->Free(_h);
+  if (handle != nullptr) g_os.Fn->Free(handle);
 }
 
-Bool Filename::IsPopulated() const { return _h != nullptr && g_os.Fn->IsPopulated(_h); }
+Bool Filename::IsPopulated() const { return handle != nullptr && g_os.Fn->IsPopulated(handle); }
 
 String Filename::GetString() const {
-  return _h != nullptr ? String::Adopt(g_os.Fn->GetString(_h)) : String();
+  return handle != nullptr ? String::Adopt(g_os.Fn->GetString(handle)) : String();
 }
 
 void Filename::SetString(const String& path) {
-  if (_h != nullptr) g_os.Fn->SetString(_h, path.GetHandle());
+  if (handle != nullptr) g_os.Fn->SetString(handle, path.GetHandle());
 }
 
 void Filename::CopyFrom(const KvFilename* path) {
-  if (_h != nullptr && path != nullptr) g_os.Fn->CopyTo(path, _h);
+  if (handle != nullptr && path != nullptr) g_os.Fn->CopyTo(path, handle);
 }
 
 Filename Filename::GetDirectory() const {
   Filename dir;
-  if (_h != nullptr && dir._h != nullptr) g_os.Fn->GetDirectory(_h, dir._h);
+  if (handle != nullptr && dir.handle != nullptr) g_os.Fn->GetDirectory(handle, dir.handle);
   return dir;
 }
 
 Filename Filename::GetFile() const {
   Filename file;
-  if (_h != nullptr && file._h != nullptr) g_os.Fn->GetFile(_h, file._h);
+  if (handle != nullptr && file.handle != nullptr) g_os.Fn->GetFile(handle, file.handle);
   return file;
 }
 
 void Filename::SetDirectory(const Filename& dir) {
-  if (_h != nullptr && dir._h != nullptr) g_os.Fn->SetDirectory(_h, dir._h);
+  if (handle != nullptr && dir.handle != nullptr) g_os.Fn->SetDirectory(handle, dir.handle);
 }
 
 void Filename::SetFile(const Filename& file) {
-  if (_h != nullptr && file._h != nullptr) g_os.Fn->SetFile(_h, file._h);
+  if (handle != nullptr && file.handle != nullptr) g_os.Fn->SetFile(handle, file.handle);
 }
 
 Bool Filename::CheckSuffix(const String& suffix) const {
-  return _h != nullptr && g_os.Fn->CheckSuffix(_h, suffix.GetHandle());
+  return handle != nullptr && g_os.Fn->CheckSuffix(handle, suffix.GetHandle());
 }
 
 void Filename::SetSuffix(const String& suffix) {
-  if (_h != nullptr) g_os.Fn->SetSuffix(_h, suffix.GetHandle());
+  if (handle != nullptr) g_os.Fn->SetSuffix(handle, suffix.GetHandle());
 }
 
 Bool Filename::FileSelect(FILESELECTTYPE type, FILESELECT flags, const String& title,
                           const String& forceSuffix) {
-  if (_h == nullptr) return false;
-  return g_os.Fl->FileSelect(_h, static_cast<Int32>(type), static_cast<Int32>(flags),
+  if (handle == nullptr) return false;
+  return g_os.Fl->FileSelect(handle, static_cast<Int32>(type), static_cast<Int32>(flags),
                              title.GetHandle(), forceSuffix.GetHandle());
 }
 
 Filename Filename::operator+(const Filename& other) const {
   Filename joined(*this);
-  if (joined._h != nullptr && other._h != nullptr) g_os.Fn->Add(joined._h, other._h);
+  if (joined.handle != nullptr && other.handle != nullptr) g_os.Fn->Add(joined.handle, other.handle);
   return joined;
 }
 
@@ -96,9 +96,6 @@ Bool BaseFile::Open(const Filename& name, FILEOPEN mode, FILEDIALOG errorDialog,
 
 Bool BaseFile::Close() { return g_os.Bf->Close(GetHandle()); }
 FILEERROR BaseFile::GetError() const { return static_cast<FILEERROR>(g_os.Bf->GetError(GetHandle())); }
-void BaseFile::SetError(FILEERROR error) { g_os.Bf->SetError(GetHandle(), static_cast<Int32>(error)); }
-Int64 BaseFile::GetLength() const { return g_os.Bf->GetLength(GetHandle()); }
-Int64 BaseFile::GetPosition() const { return g_os.Bf->GetPosition(GetHandle()); }
 
 Bool BaseFile::ReadInt32(Int32* v) { return g_os.Bf->ReadInt32(GetHandle(), v); }
 Bool BaseFile::ReadFloat32(Float32* v) { return g_os.Bf->ReadFloat32(GetHandle(), v); }

@@ -1,7 +1,7 @@
 // Paths, the file system, file dialogs and typed file streams.
 #pragma once
 
-#include "ge_string.h"
+#include "ge_strings.h"
 #include "ge_types.h"
 
 class Filename {
@@ -14,7 +14,7 @@ class Filename {
   ~Filename();
 
   // False when the host had no memory for the path.
-  Bool IsValid() const { return _h != nullptr; }
+  Bool IsValid() const { return handle != nullptr; }
   Bool IsPopulated() const;
   String GetString() const;
   void SetString(const String& path);
@@ -36,10 +36,10 @@ class Filename {
   // This path joined with other.
   Filename operator+(const Filename& other) const;
 
-  const KvFilename* GetHandle() const { return _h; }
+  const KvFilename* GetHandle() const { return handle; }
 
  private:
-  KvFilename* _h;
+  KvFilename* handle;
 };
 
 // True when a file (isDirectory false) or folder (true) exists at name.
@@ -60,9 +60,6 @@ class BaseFile {
             Int32 type = FILETYPE_DEFAULT, Int32 creator = FILECREATOR_DEFAULT);
   Bool Close();
   FILEERROR GetError() const;
-  void SetError(FILEERROR error);
-  Int64 GetLength() const;
-  Int64 GetPosition() const;
 
   Bool ReadInt32(Int32* v);
   Bool ReadFloat32(Float32* v);

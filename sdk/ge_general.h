@@ -4,12 +4,12 @@
 #include <new>
 #include <utility>
 
-#include "ge_string.h"
+#include "ge_strings.h"
 #include "ge_types.h"
 
 // Framework memory, zeroed; null when exhausted.
 void* NewMemClear(Int size);
-// Releases framework memory and sets p to null.
+// Releases framework memory; null is ignored. The caller's pointer is left as it was.
 void DeleteMemPtr(void* p);
 
 // Constructs a T in framework memory; null when exhausted.
@@ -32,8 +32,6 @@ void DeleteObj(T*& obj) {
 
 // Writes one line to the host console for every audience, with its source location.
 void ApplicationOutput(const String& text, const SourceLocation& where);
-// Writes a critical diagnostic line (with the host's header) to the console.
-void CriticalOutput(const String& text, const SourceLocation& where);
 
 // Shows text in a modal message box; returns the button pressed.
 Int32 MessageDialog(const String& text, GEMB flags = GEMB::OK);

@@ -1,6 +1,6 @@
 #include "ge_objects.h"
 
-#include "host_os.h"
+#include "operatingsystem.h"
 
 namespace {
 
@@ -72,13 +72,3 @@ Int32 SplineObject::GetPointCount() const {
   const BaseTag* tag = GetTag(Tpoint);
   return tag != nullptr ? tag->GetDataCount() : 0;
 }
-
-void BaseDocument::InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred) {
-  g_os.Bd->InsertObject(GetHandle(), H(op), H(parent), H(pred));
-}
-Bool BaseDocument::StartUndo() { return g_os.Bd->StartUndo(GetHandle()); }
-Bool BaseDocument::AddUndo(UNDOTYPE type, void* data) {
-  return g_os.Bd->AddUndo(GetHandle(), static_cast<Int32>(type), static_cast<KvNode*>(data));
-}
-Bool BaseDocument::EndUndo() { return g_os.Bd->EndUndo(GetHandle()); }
-Int32 BaseDocument::GetSplinePlane() const { return g_os.Bd->GetSplinePlane(GetHandle()); }

@@ -1,9 +1,9 @@
-// The object tree, objects, splines and documents. None of these classes is constructed
-// by the module: a pointer to one is the host's handle for that node, and each method
-// forwards it to the host.
+// The object tree, objects and splines. None of these classes is constructed by the
+// module: a pointer to one is the host's handle for that node, and each method forwards
+// it to the host.
 #pragma once
 
-#include "ge_container.h"
+#include "ge_containers.h"
 #include "ge_types.h"
 
 class BaseDocument;
@@ -67,23 +67,4 @@ class SplineObject : public BaseObject {
   // The writable points of the point tag, or null when the spline has no point storage.
   Vector* GetPointW();
   Int32 GetPointCount() const;
-};
-
-class BaseDocument {
- public:
-  BaseDocument() = delete;
-  BaseDocument(const BaseDocument&) = delete;
-  BaseDocument& operator=(const BaseDocument&) = delete;
-
-  // Inserts a detached object under parent after pred; both null: first at the top.
-  void InsertObject(BaseObject* op, BaseObject* parent, BaseObject* pred);
-  Bool StartUndo();
-  Bool AddUndo(UNDOTYPE type, void* data);
-  Bool EndUndo();
-  // The plane new splines are made in: 0 XY, 1 ZY, 2 XZ.
-  Int32 GetSplinePlane() const;
-
-  KvDocument* GetHandle() const {
-    return reinterpret_cast<KvDocument*>(const_cast<BaseDocument*>(this));
-  }
 };

@@ -1,7 +1,7 @@
 #include "ge_plugins.h"
 
 #include "ge_general.h"
-#include "host_os.h"
+#include "operatingsystem.h"
 
 Bool NodeData::Init(GeListNode*) { return true; }
 Bool NodeData::Message(GeListNode*, Int32, void*) { return true; }

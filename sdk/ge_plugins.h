@@ -1,10 +1,10 @@
 // Plug-in data classes whose virtual methods the host calls, and their registration.
 #pragma once
 
-#include "ge_container.h"
+#include "ge_containers.h"
 #include "ge_objects.h"
-#include "ge_resource.h"
-#include "ge_string.h"
+#include "ge_resources.h"
+#include "ge_strings.h"
 
 class BaseThread;
 struct HierarchyHelp;

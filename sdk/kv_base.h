@@ -4,10 +4,11 @@
  * Only plain C crosses: opaque handles, fixed-size integers, doubles, bools and structs of
  * them. No C++ object and no exception crosses.
  *
- * Versioning: every sub-table starts with a KvTableHeader. A module checks the layout
- * version and the size of each table it uses before it calls anything; the host checks
- * the layout version that the module's record (g_maxon) declares before it calls the
- * entry point. A mismatch is reported, never called into.
+ * Versioning: every sub-table is a KvTableHeader followed by function pointers only, none
+ * of them null. A module checks the layout version, the size and the functions of each
+ * table it uses before it calls anything; the host checks the layout version that the
+ * module's record (g_maxon) declares before it calls the entry point. A mismatch is
+ * reported, never called into.
  *
  * Ownership: a function that returns a new handle says "new"; the caller releases it with
  * the matching Free. Handles not said to be new are borrowed from the host.
@@ -23,6 +24,7 @@
 
 #include <stdbool.h>
 #include <stdint.h>
+#include <string.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -49,6 +51,21 @@ typedef struct KvResource KvResource;   /* a module's loaded resource folder */
 typedef struct KvVector {
   double x, y, z;
 } KvVector;
+
+/* The place of the first null function of a table that is size bytes long (a header, then
+   function pointers), counted from 0 after the header; -1 when every one is set. */
+static inline int KvFirstNullFunction(const KvTableHeader* table, uint32_t size) {
+  typedef void (*KvFunction)(void);
+  if (size <= sizeof(KvTableHeader)) return -1;
+  const unsigned char* functions = (const unsigned char*)table + sizeof(KvTableHeader);
+  const uint32_t count = (uint32_t)((size - sizeof(KvTableHeader)) / sizeof(KvFunction));
+  for (uint32_t i = 0; i < count; ++i) {
+    KvFunction f = 0;
+    memcpy(&f, functions + i * sizeof(KvFunction), sizeof f);
+    if (f == 0) return (int)i;
+  }
+  return -1;
+}
 
 #ifdef __cplusplus
 }

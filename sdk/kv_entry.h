@@ -39,6 +39,13 @@ enum {
   KV_RESULT_PROBE = 5
 };
 
+/* Host API versions (KvHostTables.apiVersion): the lowest a module of each platform
+   flavour accepts at KV_ACTION_INIT_SYSTEM. */
+enum {
+  KV_MIN_API_VERSION_WINDOWS = 2024900,
+  KV_MIN_API_VERSION_MACOS = 2025200
+};
+
 /* Plug-in message ids of KV_ACTION_MESSAGE. */
 enum {
   KV_PLUGINMESSAGE_NONE = 0,          /* nothing to do */
@@ -50,50 +57,64 @@ typedef struct KvUnusedTable {
   KvTableHeader header;
 } KvUnusedTable;
 
+/* The sub-tables of the host's record, in record order: X(name, table type) for each. The
+   13 of a type of their own are the ones the module calls; the others are KvUnusedTable.
+   The record's members are t_C4DOS_<name>. */
+#define KV_HOST_SUBTABLES(X)                                                              \
+  X(Ge, KvGeneralTable)    /* memory, console lines, message boxes */                    \
+  X(Sh, KvUnusedTable)                                                                    \
+  X(Hf, KvUnusedTable)                                                                    \
+  X(Bc, KvContainerTable)  /* parameter containers */                                    \
+  X(St, KvStringTable)     /* strings */                                                 \
+  X(Bm, KvBitmapTable)     /* bitmaps */                                                 \
+  X(Ms, KvUnusedTable)                                                                    \
+  X(Ba, KvUnusedTable)                                                                    \
+  X(Fn, KvFilenameTable)   /* paths */                                                   \
+  X(Fl, KvFileSystemTable) /* the file system and file dialogs */                        \
+  X(Bf, KvFileTable)       /* file streams */                                            \
+  X(Cd, KvUnusedTable)                                                                    \
+  X(Cu, KvUnusedTable)                                                                    \
+  X(Pr, KvUnusedTable)                                                                    \
+  X(Lr, KvResourceTable)   /* module resources */                                        \
+  X(Bl, KvListNodeTable)   /* the object tree */                                         \
+  X(Tg, KvTagTable)        /* tags */                                                    \
+  X(Bo, KvObjectTable)     /* objects and splines */                                     \
+  X(Bd, KvDocumentTable)   /* documents and undo */                                      \
+  X(Bt, KvUnusedTable)                                                                    \
+  X(Mt, KvUnusedTable)                                                                    \
+  X(Tx, KvUnusedTable)                                                                    \
+  X(Bs, KvUnusedTable)                                                                    \
+  X(Bu, KvUnusedTable)                                                                    \
+  X(Br, KvUnusedTable)                                                                    \
+  X(Bv, KvUnusedTable)                                                                    \
+  X(Nb, KvUnusedTable)                                                                    \
+  X(Pl, KvPluginTable)     /* plug-in registration */                                    \
+  X(Fi, KvUnusedTable)                                                                    \
+  X(Pa, KvUnusedTable)                                                                    \
+  X(Ln, KvUnusedTable)                                                                    \
+  X(Gv, KvUnusedTable)                                                                    \
+  X(Gd, KvUnusedTable)                                                                    \
+  X(At, KvUnusedTable)                                                                    \
+  X(CA, KvUnusedTable)                                                                    \
+  X(Ne, KvUnusedTable)                                                                    \
+  X(FL, KvUnusedTable)
+
 /* The record handed over at KV_ACTION_INIT_SYSTEM, borrowed for the module's lifetime:
-   the host's API version and 37 sub-table pointers in this order. */
+   the host's API version and the sub-table pointers of KV_HOST_SUBTABLES. */
 typedef struct KvHostTables {
   int32_t apiVersion;
-  KvGeneralTable* t_C4DOS_Ge;
-  KvUnusedTable* t_C4DOS_Sh;
-  KvUnusedTable* t_C4DOS_Hf;
-  KvContainerTable* t_C4DOS_Bc;
-  KvStringTable* t_C4DOS_St;
-  KvBitmapTable* t_C4DOS_Bm;
-  KvUnusedTable* t_C4DOS_Ms;
-  KvUnusedTable* t_C4DOS_Ba;
-  KvFilenameTable* t_C4DOS_Fn;
-  KvFileSystemTable* t_C4DOS_Fl;
-  KvFileTable* t_C4DOS_Bf;
-  KvUnusedTable* t_C4DOS_Cd;
-  KvUnusedTable* t_C4DOS_Cu;
-  KvUnusedTable* t_C4DOS_Pr;
-  KvResourceTable* t_C4DOS_Lr;
-  KvListNodeTable* t_C4DOS_Bl;
-  KvTagTable* t_C4DOS_Tg;
-  KvObjectTable* t_C4DOS_Bo;
-  KvDocumentTable* t_C4DOS_Bd;
-  KvUnusedTable* t_C4DOS_Bt;
-  KvUnusedTable* t_C4DOS_Mt;
-  KvUnusedTable* t_C4DOS_Tx;
-  KvUnusedTable* t_C4DOS_Bs;
-  KvUnusedTable* t_C4DOS_Bu;
-  KvUnusedTable* t_C4DOS_Br;
-  KvUnusedTable* t_C4DOS_Bv;
-  KvUnusedTable* t_C4DOS_Nb;
-  KvPluginTable* t_C4DOS_Pl;
-  KvUnusedTable* t_C4DOS_Fi;
-  KvUnusedTable* t_C4DOS_Pa;
-  KvUnusedTable* t_C4DOS_Ln;
-  KvUnusedTable* t_C4DOS_Gv;
-  KvUnusedTable* t_C4DOS_Gd;
-  KvUnusedTable* t_C4DOS_At;
-  KvUnusedTable* t_C4DOS_CA;
-  KvUnusedTable* t_C4DOS_Ne;
-  KvUnusedTable* t_C4DOS_FL;
+#define KV_SUBTABLE_MEMBER(name, type) type* t_C4DOS_##name;
+  KV_HOST_SUBTABLES(KV_SUBTABLE_MEMBER)
+#undef KV_SUBTABLE_MEMBER
 } KvHostTables;
 
-#define KV_HOST_SUBTABLE_COUNT 37
+/* Each sub-table's place in the record (KV_SUBTABLE_Ge is 0), and their number. */
+enum {
+#define KV_SUBTABLE_INDEX(name, type) KV_SUBTABLE_##name,
+  KV_HOST_SUBTABLES(KV_SUBTABLE_INDEX)
+#undef KV_SUBTABLE_INDEX
+  KV_HOST_SUBTABLE_COUNT
+};
 
 /* The module record exported as g_maxon. The framework's static registration fills it
    before the host calls c4d_main. */

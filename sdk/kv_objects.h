@@ -36,11 +36,20 @@ enum {
   KV_PRIM_REVERSE = 2301
 };
 
+/* Interpolations of a spline (KV_SPLINEOBJECT_INTERPOLATION), and the setting each reads. */
+enum {
+  KV_SPLINEOBJECT_INTERPOLATION_NONE = 0,
+  KV_SPLINEOBJECT_INTERPOLATION_NATURAL = 1,   /* KV_SPLINEOBJECT_SUB */
+  KV_SPLINEOBJECT_INTERPOLATION_UNIFORM = 2,   /* KV_SPLINEOBJECT_SUB */
+  KV_SPLINEOBJECT_INTERPOLATION_ADAPTIVE = 3,  /* KV_SPLINEOBJECT_ANGLE */
+  KV_SPLINEOBJECT_INTERPOLATION_SUBDIVIDED = 4 /* KV_SPLINEOBJECT_ANGLE and _MAXIMUMLENGTH */
+};
+
 /* Parameters of the Extrude, Cloner and Spline Wrap objects. */
 enum {
   KV_EXTRUDEOBJECT_MOVE = 1002, /* vector: the extrusion */
-  KV_EXTRUDEOBJECT_CAPSTART = 2000,
-  KV_EXTRUDEOBJECT_CAPEND = 2001,
+  KV_EXTRUDEOBJECT_CAPSTART = 2000, /* KV_EXTRUDEOBJECT_CAP_* */
+  KV_EXTRUDEOBJECT_CAPEND = 2001,   /* KV_EXTRUDEOBJECT_CAP_* */
   KV_EXTRUDEOBJECT_STARTSTEPS = 2003,
   KV_EXTRUDEOBJECT_ENDSTEPS = 2004,
   KV_EXTRUDEOBJECT_FILLETCAPS = 2009,
@@ -52,6 +61,13 @@ enum {
   KV_CLONER_OBJECT_LINK = 1015, /* link: the object cloned along */
   KV_SPLINEWRAP_SPLINE = 1001,  /* link: the spline wrapped along */
   KV_SPLINEWRAP_AXIS_SWITCH = 1012
+};
+
+/* How an Extrude closes its start and its end (KV_EXTRUDEOBJECT_CAPSTART, _CAPEND). */
+enum {
+  KV_EXTRUDEOBJECT_CAP_PLAIN = 1,   /* a flat cap */
+  KV_EXTRUDEOBJECT_CAP_FILLETED = 3 /* a flat cap behind a rounded edge of _STARTSTEPS or
+                                       _ENDSTEPS steps */
 };
 
 /* Cloner modes: along an object, or in a line (every other value clones otherwise). */

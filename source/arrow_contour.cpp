@@ -3,36 +3,21 @@
 #include <cstring>
 
 #include "arrow_outline.h"
-#include "description/okeelvane.h"
+#include "arrow_parameters.h"
 #include "keelvane.h"
 
 static_assert(sizeof(ArrowPoint) == sizeof(Vector), "outline points are copied as host points");
 
 namespace {
 
+// Every field of the record from the parameter that fills it; a parameter missing from
+// the container reads as 0 or off.
 ArrowSettings ReadArrowSettings(const BaseContainer& bc) {
-  ArrowSettings s;
-  s.shaftLength = bc.GetFloat(ARROW_SHAFT_LENGTH);
-  s.shaftWidth = bc.GetFloat(ARROW_SHAFT_WIDTH);
-  s.headLength = bc.GetFloat(ARROW_HEAD_LENGTH);
-  s.headWidth = bc.GetFloat(ARROW_HEAD_WIDTH);
-  s.chevronHead = bc.GetBool(ARROW_CHEVRON_HEAD);
-  s.chevronSquareEnds = bc.GetBool(ARROW_CHEVRON_SQUARE_ENDS);
-  s.chevronThickness = bc.GetFloat(ARROW_CHEVRON_THICKNESS);
-  s.tailNotch = bc.GetFloat(ARROW_TAIL_NOTCH);
-  s.taperHead = bc.GetFloat(ARROW_TAPER_HEAD);
-  s.taperTail = bc.GetFloat(ARROW_TAPER_TAIL);
-  s.headSweep = bc.GetFloat(ARROW_HEAD_SWEEP);
-  s.hasShaft = bc.GetBool(ARROW_SHAFT);
-  s.fletching = bc.GetBool(ARROW_FLETCHING);
-  s.fletchingLength = bc.GetFloat(ARROW_FLETCHING_LENGTH);
-  s.fletchingHeight = bc.GetFloat(ARROW_FLETCHING_HEIGHT);
-  s.fletchingSweep = bc.GetFloat(ARROW_FLETCHING_SWEEP);
-  s.bevelSize = bc.GetFloat(ARROW_BEVEL_SIZE);
-  s.bevel = bc.GetBool(ARROW_BEVEL);
-  s.doubleArrow = bc.GetBool(ARROW_DOUBLE);
-  s.doubleShaftLength = bc.GetFloat(ARROW_DOUBLE_SHAFT_LENGTH);
-  s.doubleShaftWidth = bc.GetFloat(ARROW_DOUBLE_SHAFT_WIDTH);
+  ArrowSettings s{};
+  for (const ArrowParameter& p : kArrowParameters) {
+    if (p.length != nullptr) s.*p.length = bc.GetFloat(p.id);
+    if (p.flag != nullptr) s.*p.flag = bc.GetBool(p.id);
+  }
   return s;
 }
 

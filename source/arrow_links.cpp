@@ -6,11 +6,14 @@ Bool IsType(const BaseObject* op, Int32 type) { return op != nullptr && op->GetT
 
 namespace {
 
+// The steps of the rounded edge of a filleted cap.
+constexpr Int32 kCapFilletSteps = 5;
+
 void SetCapsOn(BaseContainer& bc) {
-  bc.SetInt32(EXTRUDEOBJECT_CAPSTART, 3);
-  bc.SetInt32(EXTRUDEOBJECT_CAPEND, 3);
-  bc.SetInt32(EXTRUDEOBJECT_STARTSTEPS, 5);
-  bc.SetInt32(EXTRUDEOBJECT_ENDSTEPS, 5);
+  bc.SetInt32(EXTRUDEOBJECT_CAPSTART, EXTRUDEOBJECT_CAP_FILLETED);
+  bc.SetInt32(EXTRUDEOBJECT_CAPEND, EXTRUDEOBJECT_CAP_FILLETED);
+  bc.SetInt32(EXTRUDEOBJECT_STARTSTEPS, kCapFilletSteps);
+  bc.SetInt32(EXTRUDEOBJECT_ENDSTEPS, kCapFilletSteps);
   bc.SetBool(EXTRUDEOBJECT_FILLETCAPS, true);
 }
 
@@ -96,7 +99,7 @@ BaseObject* CreateCloner(BaseDocument* doc, BaseObject* arrow, BaseList2D* splin
 }
 
 void TurnExtrudeToZY(BaseObject* arrow, BaseObject* extrude) {
-  arrow->GetDataInstance()->SetInt32(PRIM_PLANE, 1);
+  arrow->GetDataInstance()->SetInt32(PRIM_PLANE, PRIM_PLANE_ZY);
   arrow->Message(MSG_UPDATE);
   BaseContainer* ebc = extrude->GetDataInstance();  // directly, as for the new Cloner
   const Vector move = ebc->GetVector(EXTRUDEOBJECT_MOVE);
@@ -109,8 +112,8 @@ void ApplyExtrudeCaps(BaseDocument* doc, BaseObject* extrude, Bool on) {
   if (on) {
     SetCapsOn(copy);
   } else {
-    copy.SetInt32(EXTRUDEOBJECT_CAPSTART, 1);
-    copy.SetInt32(EXTRUDEOBJECT_CAPEND, 1);
+    copy.SetInt32(EXTRUDEOBJECT_CAPSTART, EXTRUDEOBJECT_CAP_PLAIN);
+    copy.SetInt32(EXTRUDEOBJECT_CAPEND, EXTRUDEOBJECT_CAP_PLAIN);
   }
   CommitCopy(doc, extrude, copy, MSG_CHANGE);
 }

@@ -36,7 +36,7 @@ void ParameterChanged(BaseObject* arrow, Int32 id) {
       break;
     case ARROW_CLONE_PLANE_ZY:
       if (bc->GetBool(ARROW_CLONE_ON_SPLINE) && bc->GetLink(ARROW_CLONE_SPLINE, doc, Obase) != nullptr) {
-        bc->SetInt32(PRIM_PLANE, bc->GetBool(ARROW_CLONE_PLANE_ZY) ? 1 : 0);
+        bc->SetInt32(PRIM_PLANE, bc->GetBool(ARROW_CLONE_PLANE_ZY) ? PRIM_PLANE_ZY : PRIM_PLANE_XY);
         arrow->Message(MSG_UPDATE);
       }
       break;
@@ -58,7 +58,9 @@ void ParameterChanged(BaseObject* arrow, Int32 id) {
     case ARROW_WRAP_NATURAL_INTERPOLATION:
       if (FindWrapDeformer(arrow) != nullptr) {
         doc->AddUndo(UNDOTYPE::CHANGE, arrow);
-        bc->SetInt32(SPLINEOBJECT_INTERPOLATION, bc->GetBool(ARROW_WRAP_NATURAL_INTERPOLATION) ? 1 : 3);
+        bc->SetInt32(SPLINEOBJECT_INTERPOLATION, bc->GetBool(ARROW_WRAP_NATURAL_INTERPOLATION)
+                                                     ? SPLINEOBJECT_INTERPOLATION_NATURAL
+                                                     : SPLINEOBJECT_INTERPOLATION_ADAPTIVE);
         arrow->Message(MSG_UPDATE);
       }
       break;
@@ -117,7 +119,7 @@ void MakeCloner(BaseDocument* doc, BaseObject* arrow) {
   } else if (parent == nullptr) {
     MoveUnder(doc, arrow, cloner);
     if (turnToZY) {
-      bc->SetInt32(PRIM_PLANE, 1);
+      bc->SetInt32(PRIM_PLANE, PRIM_PLANE_ZY);
       arrow->Message(MSG_UPDATE);
     }
   } else if (IsType(parent, Oextrude)) {
@@ -175,7 +177,7 @@ void MakeWrap(BaseDocument* doc, BaseObject* arrow) {
   if (bc->GetBool(ARROW_WRAP_NATURAL_INTERPOLATION)) {
     // Unless the arrow moved into a new Extrude, the group holds no record of it yet.
     if (!arrowRecorded) doc->AddUndo(UNDOTYPE::CHANGE, arrow);
-    bc->SetInt32(SPLINEOBJECT_INTERPOLATION, 1);
+    bc->SetInt32(SPLINEOBJECT_INTERPOLATION, SPLINEOBJECT_INTERPOLATION_NATURAL);
     arrow->Message(MSG_UPDATE);
   }
   // A deformer with no place in the document must not outlive the command.
@@ -229,7 +231,7 @@ Bool ArrowObject::Message(GeListNode* node, Int32 type, void* data) {
     }
     case MSG_DESCRIPTION_COMMAND: {
       const auto* command = static_cast<const DescriptionCommand*>(data);
-      if (command != nullptr) ButtonPressed(this, arrow, command->_descId[0].id);
+      if (command != nullptr) ButtonPressed(this, arrow, command->descId[0].id);
       break;
     }
     case MSG_MENUPREPARE: {

@@ -1,102 +1,81 @@
+// Preset files: the bytes of the format, read and written item by item as the parameter
+// table lays them out, and the save and load buttons around them.
 #include "arrow_presets.h"
 
 #include <cmath>
-#include <span>
 
-#include "description/okeelvane.h"
+#include "arrow_parameters.h"
 
 namespace {
 
-constexpr const char* kPresetHeader = "# Keelvane preset file";
-constexpr const char* kVersion12 = "# Version 1.2";
-constexpr const char* kVersion13 = "# Version 1.3";
-constexpr const char* kStartMarker = "# Start of parameters";
-constexpr const char* kEndMarker = "# End of parameters";
 constexpr const char* kPresetPattern = "*.kvp";
 constexpr const char* kPresetSuffix = "kvp";
 
-enum class ItemKind { Float, Bool, Int32 };
-
-struct PresetItem {
-  Int32 id;
-  ItemKind kind;
-};
-
-// Items 5 to 10: the head and chevron settings.
-constexpr PresetItem kHeadItems[] = {
-    {ARROW_HEAD_LENGTH, ItemKind::Float},      {ARROW_HEAD_WIDTH, ItemKind::Float},
-    {ARROW_HEAD_SWEEP, ItemKind::Float},       {ARROW_CHEVRON_HEAD, ItemKind::Bool},
-    {ARROW_CHEVRON_SQUARE_ENDS, ItemKind::Bool}, {ARROW_CHEVRON_THICKNESS, ItemKind::Float},
-};
-
-// Items 11 to 13: the double arrow, present from version 1.2 on.
-constexpr PresetItem kDoubleItems[] = {
-    {ARROW_DOUBLE, ItemKind::Bool},
-    {ARROW_DOUBLE_SHAFT_LENGTH, ItemKind::Float},
-    {ARROW_DOUBLE_SHAFT_WIDTH, ItemKind::Float},
-};
-
-// Items 14 to 29: shaft, fletching and the spline settings.
-constexpr PresetItem kShaftItems[] = {
-    {ARROW_SHAFT, ItemKind::Bool},
-    {ARROW_SHAFT_LENGTH, ItemKind::Float},
-    {ARROW_SHAFT_WIDTH, ItemKind::Float},
-    {ARROW_TAIL_NOTCH, ItemKind::Float},
-    {ARROW_TAPER_HEAD, ItemKind::Float},
-    {ARROW_TAPER_TAIL, ItemKind::Float},
-    {ARROW_FLETCHING, ItemKind::Bool},
-    {ARROW_FLETCHING_LENGTH, ItemKind::Float},
-    {ARROW_FLETCHING_HEIGHT, ItemKind::Float},
-    {ARROW_FLETCHING_SWEEP, ItemKind::Float},
-    {PRIM_PLANE, ItemKind::Int32},
-    {PRIM_REVERSE, ItemKind::Bool},
-    {SPLINEOBJECT_INTERPOLATION, ItemKind::Int32},
-    {SPLINEOBJECT_SUB, ItemKind::Int32},
-    {SPLINEOBJECT_ANGLE, ItemKind::Float},
-    {SPLINEOBJECT_MAXIMUMLENGTH, ItemKind::Float},
-};
-
-void WriteItems(BaseFile* file, const BaseContainer& bc, std::span<const PresetItem> items) {
-  for (const PresetItem& item : items) {
-    switch (item.kind) {
-      case ItemKind::Float:
-        file->WriteFloat32(static_cast<Float32>(bc.GetFloat(item.id)));
-        break;
-      case ItemKind::Bool:
-        file->WriteBool(bc.GetBool(item.id));
-        break;
-      case ItemKind::Int32:
-        file->WriteInt32(bc.GetInt32(item.id));
-        break;
-    }
+void WriteItem(BaseFile* file, const BaseContainer& bc, const ArrowParameter& p) {
+  switch (p.kind) {
+    case kFloatParameter:
+      file->WriteFloat32(static_cast<Float32>(bc.GetFloat(p.id)));
+      break;
+    case kBoolParameter:
+      file->WriteBool(bc.GetBool(p.id));
+      break;
+    case kInt32Parameter:
+      file->WriteInt32(bc.GetInt32(p.id));
+      break;
+    case kStringParameter:
+      file->WriteString(bc.GetString(p.id));
+      break;
+    case kLinkParameter:
+    case kButtonParameter:
+      break;
   }
 }
 
-Bool ReadItems(BaseFile* file, BaseContainer& scratch, std::span<const PresetItem> items) {
-  for (const PresetItem& item : items) {
-    switch (item.kind) {
-      case ItemKind::Float: {
-        Float32 v = 0.0f;
-        if (!file->ReadFloat32(&v)) return false;
-        // A NaN or an infinity is no length any outline can be drawn from: such a file is
-        // refused whole, as one cut short is.
-        if (!std::isfinite(v)) return false;
-        scratch.SetFloat(item.id, static_cast<Float>(v));
-        break;
-      }
-      case ItemKind::Bool: {
-        Bool v = false;
-        if (!file->ReadBool(&v)) return false;
-        scratch.SetBool(item.id, v);
-        break;
-      }
-      case ItemKind::Int32: {
-        Int32 v = 0;
-        if (!file->ReadInt32(&v)) return false;
-        scratch.SetInt32(item.id, v);
-        break;
-      }
+Bool ReadItem(BaseFile* file, BaseContainer& scratch, const ArrowParameter& p) {
+  switch (p.kind) {
+    case kFloatParameter: {
+      Float32 v = 0.0f;
+      if (!file->ReadFloat32(&v)) return false;
+      // A NaN or an infinity is no length any outline can be drawn from: such a file is
+      // refused whole, as one cut short is.
+      if (!std::isfinite(v)) return false;
+      scratch.SetFloat(p.id, static_cast<Float>(v));
+      return true;
     }
+    case kBoolParameter: {
+      Bool v = false;
+      if (!file->ReadBool(&v)) return false;
+      scratch.SetBool(p.id, v);
+      return true;
+    }
+    case kInt32Parameter: {
+      Int32 v = 0;
+      if (!file->ReadInt32(&v)) return false;
+      scratch.SetInt32(p.id, v);
+      return true;
+    }
+    case kStringParameter: {
+      String v;
+      if (!file->ReadString(&v)) return false;
+      scratch.SetString(p.id, v);
+      return true;
+    }
+    case kLinkParameter:
+    case kButtonParameter:
+      break;
+  }
+  return false;
+}
+
+// The layout of a file with this version string: a known version's, else the first.
+// False when a version string to compare with cannot be made: out of memory, a newer file
+// would be read as an older one, every later item shifted, so the file is refused.
+Bool LayoutOf(const String& version, Int32* layout) {
+  *layout = kPresetFirstLayout;
+  for (const PresetVersion& known : kPresetVersions) {
+    const String text(known.text);
+    if (text.IsEmpty()) return false;
+    if (version == text) *layout = known.layout;
   }
   return true;
 }
@@ -113,40 +92,33 @@ Filename PresetDialogStart(const Filename& folder) {
 
 void WritePresetFile(BaseFile* file, const BaseContainer& bc) {
   file->WriteString(String(kPresetHeader));
-  file->WriteString(String(kVersion13));
-  file->WriteString(String(kStartMarker));
-  file->WriteString(bc.GetString(ARROW_PRESET_NAME));
-  WriteItems(file, bc, kHeadItems);
-  WriteItems(file, bc, kDoubleItems);
-  WriteItems(file, bc, kShaftItems);
-  file->WriteString(String(kEndMarker));
+  file->WriteString(String(kPresetWrittenVersion.text));
+  file->WriteString(String(kPresetStartMarker));
+  for (Int32 item = kFirstPresetItem; const ArrowParameter* p = PresetItemParameter(item); ++item) {
+    WriteItem(file, bc, *p);
+  }
+  file->WriteString(String(kPresetEndMarker));
 }
 
 Bool ReadPresetFile(BaseFile* file, BaseContainer& scratch) {
   String header;
   String version;
   String start;
-  String name;
   if (!file->ReadString(&header) || !file->ReadString(&version) || !file->ReadString(&start)) {
     return false;
   }
-  if (!file->ReadString(&name)) return false;
-  scratch.SetString(ARROW_PRESET_NAME, name);
-  if (!ReadItems(file, scratch, kHeadItems)) return false;
-  // Out of memory, a version string cannot be made to compare with, and a newer file
-  // would be read as an older one, every later item shifted: refuse the file instead.
-  const String version12(kVersion12);
-  const String version13(kVersion13);
-  if (version12.IsEmpty() || version13.IsEmpty()) return false;
-  if (version == version12 || version == version13) {
-    if (!ReadItems(file, scratch, kDoubleItems)) return false;
-  } else {
-    // Older files have no double arrow: it is switched off at its reset values.
-    scratch.SetBool(ARROW_DOUBLE, false);
-    scratch.SetFloat(ARROW_DOUBLE_SHAFT_LENGTH, 400.0);
-    scratch.SetFloat(ARROW_DOUBLE_SHAFT_WIDTH, 100.0);
+  Int32 layout = kPresetFirstLayout;
+  if (!LayoutOf(version, &layout)) return false;
+  for (Int32 item = kFirstPresetItem; const ArrowParameter* p = PresetItemParameter(item); ++item) {
+    if (p->presetLayout > layout) {
+      // An older file lacks the item: the parameter takes its reset value.
+      WriteArrowDefault(scratch, *p);
+    } else if (!ReadItem(file, scratch, *p)) {
+      return false;
+    }
   }
-  return ReadItems(file, scratch, kShaftItems);
+  // The end marker and anything after the last item are not read.
+  return true;
 }
 
 Bool SavePreset(BaseObject* op) {

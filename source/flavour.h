@@ -6,10 +6,10 @@
 
 #if defined(KEELVANE_FLAVOUR_MACOS)
 // Lowest host API version the module accepts.
-constexpr Int32 MIN_HOST_API_VERSION = 2025200;
+constexpr Int32 MIN_HOST_API_VERSION = KV_MIN_API_VERSION_MACOS;
 // What the module record carries in its framework-version fields at load.
 constexpr std::uint64_t kFrameworkVersionAtLoad = 0;
 #else
-constexpr Int32 MIN_HOST_API_VERSION = 2024900;
+constexpr Int32 MIN_HOST_API_VERSION = KV_MIN_API_VERSION_WINDOWS;
 constexpr std::uint64_t kFrameworkVersionAtLoad = 2025000;
 #endif

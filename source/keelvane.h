@@ -2,6 +2,7 @@
 // built afresh from the object's parameters each time the host asks for it.
 #pragma once
 
+#include "arrow_parameters.h"
 #include "description/okeelvane.h"
 #include "host_sdk.h"
 
@@ -38,6 +39,10 @@ DataAllocator* ArrowAllocator();
 // Writes the defaults of every reset parameter into the node's container. Records no
 // undo and sends no message: callers do that.
 void ResetArrowDefaults(GeListNode* node);
+
+// Writes the default of one parameter into bc with the setter of its kind (a link or a
+// button has none, and is left alone).
+void WriteArrowDefault(BaseContainer& bc, const ArrowParameter& p);
 
 // The preset folder: the folder "presets" beside the module when it exists, else the
 // folder that holds the module.

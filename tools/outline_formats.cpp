@@ -31,20 +31,20 @@ std::string SplineTypeName(std::int32_t type) {
 
 std::string InterpolationName(std::int32_t interpolation) {
   switch (interpolation) {
-    case 0: return "none";
-    case 1: return "natural";
-    case 2: return "uniform";
-    case 3: return "adaptive";
-    case 4: return "subdivided";
+    case KV_SPLINEOBJECT_INTERPOLATION_NONE: return "none";
+    case KV_SPLINEOBJECT_INTERPOLATION_NATURAL: return "natural";
+    case KV_SPLINEOBJECT_INTERPOLATION_UNIFORM: return "uniform";
+    case KV_SPLINEOBJECT_INTERPOLATION_ADAPTIVE: return "adaptive";
+    case KV_SPLINEOBJECT_INTERPOLATION_SUBDIVIDED: return "subdivided";
     default: return "unknown";
   }
 }
 
 std::string PlaneName(std::int32_t plane) {
   switch (plane) {
-    case 0: return "XY";
-    case 1: return "ZY";
-    case 2: return "XZ";
+    case KV_PLANE_XY: return "XY";
+    case KV_PLANE_ZY: return "ZY";
+    case KV_PLANE_XZ: return "XZ";
     default: return "unknown";
   }
 }

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "arrow_parameters.h"
 #include "commands.h"
 #include "description/okeelvane.h"
 #include "json_text.h"
@@ -12,18 +13,6 @@
 
 namespace kvtool {
 namespace {
-
-// The values a preset file carries, in the order of the file.
-constexpr std::int32_t kPresetParameters[] = {
-    ARROW_PRESET_NAME,         ARROW_HEAD_LENGTH,        ARROW_HEAD_WIDTH,
-    ARROW_HEAD_SWEEP,          ARROW_CHEVRON_HEAD,       ARROW_CHEVRON_SQUARE_ENDS,
-    ARROW_CHEVRON_THICKNESS,   ARROW_DOUBLE,             ARROW_DOUBLE_SHAFT_LENGTH,
-    ARROW_DOUBLE_SHAFT_WIDTH,  ARROW_SHAFT,              ARROW_SHAFT_LENGTH,
-    ARROW_SHAFT_WIDTH,         ARROW_TAIL_NOTCH,         ARROW_TAPER_HEAD,
-    ARROW_TAPER_TAIL,          ARROW_FLETCHING,          ARROW_FLETCHING_LENGTH,
-    ARROW_FLETCHING_HEIGHT,    ARROW_FLETCHING_SWEEP,    KV_PRIM_PLANE,
-    KV_PRIM_REVERSE,              KV_SPLINEOBJECT_INTERPOLATION,     KV_SPLINEOBJECT_SUB,
-    KV_SPLINEOBJECT_ANGLE,              KV_SPLINEOBJECT_MAXIMUMLENGTH};
 
 struct SaveOptions {
   std::string output;
@@ -53,9 +42,11 @@ int RunShow(const ToolOptions& tool, const ShowOptions& o) {
 
   Json json = Json::object();
   std::string text = "preset " + o.file + "\n";
-  for (std::int32_t id : kPresetParameters) {
-    const kvhost::DescParameter* p = kvhost::FindParameter(session.ArrowDescription(), id);
-    const std::string name = p != nullptr ? p->symbol : std::to_string(id);
+  // The values a preset file carries, in the order of the file.
+  for (std::int32_t item = kFirstPresetItem; const ArrowParameter* p = PresetItemParameter(item); ++item) {
+    const std::int32_t id = p->id;
+    const kvhost::DescParameter* described = kvhost::FindParameter(session.ArrowDescription(), id);
+    const std::string name = described != nullptr ? described->symbol : std::to_string(id);
     const auto value = kvhost::GetParameter(kvhost::Container(arrow), id);
     if (!value) throw ToolError(kStatusFailed, "the arrow holds no " + name + " after the load");
     json[name] = ValueJson(*value);
@@ -89,7 +80,7 @@ void AddPresetCommands(CLI::App& app, std::vector<Command>& commands) {
   auto show = std::make_shared<ShowOptions>();
   CLI::App* showApp = preset->add_subcommand(
       "show",
-      "Load FILE into a new default arrow through the load button and print the 26 values "
+      "Load FILE into a new default arrow through the load button and print every value "
       "a preset carries, as the object holds them after the load.");
   showApp->add_option("FILE", show->file, "preset file to load")->required();
   showApp->add_option("--format", show->format, "text (default) or json")

@@ -1,6 +1,8 @@
 // A new arrow's parameters: every reset parameter at its default with its type, the
 // settings that are never reset absent until the user sets them.
-#include "arrow_defaults.h"
+#include <set>
+
+#include "arrow_parameters.h"
 #include "module_fixture.h"
 
 namespace {
@@ -13,59 +15,58 @@ using kvtest::Text;
 
 class ArrowObject : public kvtest::ModuleTest {};
 
+// The defaults as the object's parameter list states them, written out apart from the
+// module's own table: each with the type it is stored as.
+enum class Type { Float, Bool, Int };
+const struct {
+  std::int32_t id;
+  Type type;
+  double value;
+} kDefaults[] = {
+    {ARROW_SHAFT_LENGTH, Type::Float, 400},        {ARROW_SHAFT_WIDTH, Type::Float, 100},
+    {ARROW_HEAD_LENGTH, Type::Float, 100},         {ARROW_HEAD_WIDTH, Type::Float, 50},
+    {ARROW_TAIL_NOTCH, Type::Float, 0},            {ARROW_TAPER_HEAD, Type::Float, 0},
+    {ARROW_TAPER_TAIL, Type::Float, 0},            {ARROW_HEAD_SWEEP, Type::Float, 0},
+    {ARROW_FLETCHING_LENGTH, Type::Float, 100},    {ARROW_FLETCHING_HEIGHT, Type::Float, 50},
+    {ARROW_FLETCHING_SWEEP, Type::Float, 50},      {ARROW_CHEVRON_THICKNESS, Type::Float, 50},
+    {ARROW_DOUBLE_SHAFT_LENGTH, Type::Float, 400}, {ARROW_DOUBLE_SHAFT_WIDTH, Type::Float, 100},
+    {ARROW_BEVEL_SIZE, Type::Float, 10},           {ARROW_CLONE_SPLINE_VALUE, Type::Float, 0},
+    {KV_SPLINEOBJECT_ANGLE, Type::Float, 0.08726646259971647},
+    {KV_SPLINEOBJECT_MAXIMUMLENGTH, Type::Float, 5},
+    {ARROW_SHAFT, Type::Bool, 1},                  {ARROW_FLETCHING, Type::Bool, 0},
+    {ARROW_CHEVRON_HEAD, Type::Bool, 0},           {ARROW_CHEVRON_SQUARE_ENDS, Type::Bool, 0},
+    {ARROW_DOUBLE, Type::Bool, 0},                 {ARROW_BEVEL, Type::Bool, 0},
+    {ARROW_BEVEL_OPTION, Type::Bool, 1},           {ARROW_CLONE_PLANE_ZY, Type::Bool, 1},
+    {ARROW_WRAP_SWITCH, Type::Bool, 1},            {ARROW_WRAP_NATURAL_INTERPOLATION, Type::Bool, 1},
+    {KV_PRIM_REVERSE, Type::Bool, 0},              {ARROW_CLONE_COUNT, Type::Int, 3},
+    {KV_SPLINEOBJECT_INTERPOLATION, Type::Int, 3}, {KV_SPLINEOBJECT_SUB, Type::Int, 8},
+    {KV_PRIM_PLANE, Type::Int, 0},
+};
+const std::int32_t kNotReset[] = {ARROW_EXTRUDE_CAPS,     ARROW_CLONER_ADD_EXTRUDE,
+                                  ARROW_CLONE_ON_SPLINE,  ARROW_CLONE_SPLINE,
+                                  ARROW_WRAP_ADD_EXTRUDE, ARROW_WRAP_SPLINE};
+
 TEST_P(ArrowObject, NewObjectHoldsEveryDefault) {
   KvNode* arrow = NewArrow();
   ASSERT_NE(arrow, nullptr);
-  const ArrowSettings d = kvtest::DefaultArrowSettings();
-  const kvtest::ArrowSplineDefaults& h = kvtest::kArrowSplineDefaults;
-  const struct {
-    std::int32_t id;
-    double value;
-  } floats[] = {{ARROW_SHAFT_LENGTH, d.shaftLength},
-                {ARROW_SHAFT_WIDTH, d.shaftWidth},
-                {ARROW_HEAD_LENGTH, d.headLength},
-                {ARROW_HEAD_WIDTH, d.headWidth},
-                {ARROW_TAIL_NOTCH, d.tailNotch},
-                {ARROW_TAPER_HEAD, d.taperHead},
-                {ARROW_TAPER_TAIL, d.taperTail},
-                {ARROW_HEAD_SWEEP, d.headSweep},
-                {ARROW_FLETCHING_LENGTH, d.fletchingLength},
-                {ARROW_FLETCHING_HEIGHT, d.fletchingHeight},
-                {ARROW_FLETCHING_SWEEP, d.fletchingSweep},
-                {ARROW_CHEVRON_THICKNESS, d.chevronThickness},
-                {ARROW_DOUBLE_SHAFT_LENGTH, d.doubleShaftLength},
-                {ARROW_DOUBLE_SHAFT_WIDTH, d.doubleShaftWidth},
-                {ARROW_BEVEL_SIZE, d.bevelSize},
-                {ARROW_CLONE_SPLINE_VALUE, 0},
-                {KV_SPLINEOBJECT_ANGLE, h.angle},
-                {KV_SPLINEOBJECT_MAXIMUMLENGTH, h.maximumLength}};
-  for (const auto& f : floats) EXPECT_EQ(Float(arrow, f.id), f.value) << f.id;
-
-  const struct {
-    std::int32_t id;
-    bool value;
-  } bools[] = {{ARROW_SHAFT, d.hasShaft},
-               {ARROW_FLETCHING, d.fletching},
-               {ARROW_CHEVRON_HEAD, d.chevronHead},
-               {ARROW_CHEVRON_SQUARE_ENDS, d.chevronSquareEnds},
-               {ARROW_DOUBLE, d.doubleArrow},
-               {ARROW_BEVEL, d.bevel},
-               {ARROW_BEVEL_OPTION, true},
-               {ARROW_CLONE_PLANE_ZY, true},
-               {ARROW_WRAP_SWITCH, true},
-               {ARROW_WRAP_NATURAL_INTERPOLATION, true},
-               {KV_PRIM_REVERSE, h.reverse}};
-  for (const auto& b : bools) EXPECT_EQ(Bool(arrow, b.id), b.value) << b.id;
-
-  EXPECT_EQ(Int(arrow, ARROW_CLONE_COUNT), 3);
-  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_INTERPOLATION), h.interpolation);
-  EXPECT_EQ(Int(arrow, KV_SPLINEOBJECT_SUB), h.subdivision);
-  EXPECT_EQ(Int(arrow, KV_PRIM_PLANE), h.plane);
+  std::set<std::int32_t> checked = {ARROW_PRESET_NAME};
+  for (const auto& d : kDefaults) {
+    switch (d.type) {
+      case Type::Float: EXPECT_EQ(Float(arrow, d.id), d.value) << d.id; break;
+      case Type::Bool: EXPECT_EQ(Bool(arrow, d.id), d.value != 0) << d.id; break;
+      case Type::Int: EXPECT_EQ(Int(arrow, d.id), d.value) << d.id; break;
+    }
+    checked.insert(d.id);
+  }
   EXPECT_EQ(Text(arrow, ARROW_PRESET_NAME), "");
-
-  for (std::int32_t unreset : {ARROW_EXTRUDE_CAPS, ARROW_CLONER_ADD_EXTRUDE, ARROW_CLONE_ON_SPLINE,
-                               ARROW_CLONE_SPLINE, ARROW_WRAP_ADD_EXTRUDE, ARROW_WRAP_SPLINE}) {
+  for (std::int32_t unreset : kNotReset) {
     EXPECT_FALSE(Has(arrow, unreset)) << unreset;
+    checked.insert(unreset);
+  }
+  // A parameter added to the table without its default stated above shows here.
+  for (const ArrowParameter& p : kArrowParameters) {
+    if (p.kind == kButtonParameter) continue;
+    EXPECT_EQ(checked.count(p.id), 1u) << p.id;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "arrow_outline.h"
+#include "arrow_parameters.h"
 #include "module_fixture.h"
 
 namespace {
@@ -221,6 +222,13 @@ TEST_P(Contour, EachShapeParameterFeedsItsOwnField) {
       {{{ARROW_DOUBLE, true}}, ARROW_DOUBLE_SHAFT_WIDTH, 66.0},
   };
   ASSERT_EQ(std::size(rows), std::size(kShapeFields));
+  // A parameter that fills a field of the record has its row here, even a new one.
+  for (const ArrowParameter& p : kArrowParameters) {
+    if (p.length == nullptr && p.flag == nullptr) continue;
+    bool found = false;
+    for (const Row& row : rows) found = found || row.id == p.id;
+    EXPECT_TRUE(found) << "parameter " << p.id << " fills a field but has no row";
+  }
   for (const Row& row : rows) {
     SCOPED_TRACE("parameter " + std::to_string(row.id));
     KvNode* arrow = NewArrow();

@@ -1,26 +1,20 @@
 // Which parameters the arrow offers for editing, for the defaults and for each switch.
 #include <set>
 
+#include "arrow_parameters.h"
 #include "module_fixture.h"
 
 namespace {
 
 class Enabling : public kvtest::ModuleTest {
  protected:
-  // Every parameter the description holds, so that "always editable" is checked for all.
+  // Every parameter of the arrow, so that "always editable" is checked for all.
   std::set<std::int32_t> Disabled(KvNode* arrow) {
     std::set<std::int32_t> disabled;
-    for (std::int32_t id : AllIds()) {
-      if (!kvhost::IsEnabled(arrow, id)) disabled.insert(id);
+    for (const ArrowParameter& p : kArrowParameters) {
+      if (!kvhost::IsEnabled(arrow, p.id)) disabled.insert(p.id);
     }
     return disabled;
-  }
-  static std::vector<std::int32_t> AllIds() {
-    std::vector<std::int32_t> ids = {KV_SPLINEOBJECT_INTERPOLATION, KV_SPLINEOBJECT_SUB,
-                                      KV_SPLINEOBJECT_ANGLE,         KV_SPLINEOBJECT_MAXIMUMLENGTH,
-                                      KV_PRIM_PLANE,                 KV_PRIM_REVERSE};
-    for (std::int32_t id = 10000; id <= 10430; id += 10) ids.push_back(id);
-    return ids;
   }
   void Set(KvNode* arrow, std::int32_t id, kvhost::Value v) {
     kvhost::SetParameter(doc, arrow, id, v);

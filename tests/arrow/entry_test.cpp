@@ -2,8 +2,9 @@
 // the version and path checks of each flavour, resources, registration and console lines.
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "module_loader.h"
 #include "preset_test_support.h"
@@ -109,7 +110,7 @@ TEST_P(EntryPoint, AcceptsTheLowestHostVersionAndRefusesTheOneBelow) {
 
 TEST(EntryPointFlavours, WindowsAcceptsAHostThatMacOSRefuses) {
   kvhost::ResetHost();
-  kvhost::SetHostApiVersion(2024900);
+  kvhost::SetHostApiVersion(kvtest::kWindows.minHostApiVersion);
   auto windows = LoadModule(kvtest::kWindows.modulePath);
   EXPECT_EQ(windows->Initialise(), 1);
   windows->End();
@@ -154,17 +155,13 @@ TEST_P(EntryPoint, MissingSubTableIsReportedAndInitialisationGoesOn) {
   module->End();
 }
 
-// A host record with one sub-table null, run in a child process so that a call through
-// the null pointer is a failed test, not a lost suite. The module calls 13 of the 37
-// tables: a null one of those refuses action 1 as a table of another layout does, and the
-// module then answers every later action without calling the host; a null one of the
-// others changes nothing. Either way the assertion line is written whenever Ge (the
-// console) and St (its strings) are there.
-const char* const kSubTables[] = {
-    "Ge", "Sh", "Hf", "Bc", "St", "Bm", "Ms", "Ba", "Fn", "Fl", "Bf", "Cd", "Cu",
-    "Pr", "Lr", "Bl", "Tg", "Bo", "Bd", "Bt", "Mt", "Tx", "Bs", "Bu", "Br", "Bv",
-    "Nb", "Pl", "Fi", "Pa", "Ln", "Gv", "Gd", "At", "CA", "Ne", "FL"};
-
+// A host record with one sub-table, or one function of a sub-table, null, run in a child
+// process so that a call through the null pointer is a failed test, not a lost suite. The
+// module calls 13 of the 37 tables: a null one of those, or a null function in one,
+// refuses action 1 as a table of another layout does, and the module then answers every
+// later action without calling the host; a null one of the others changes nothing. Either
+// way the assertion line is written whenever Ge (the console) and St (its strings) are
+// there whole.
 bool ModuleCallsTable(const std::string& name) {
   for (const char* called : {"Ge", "Bc", "St", "Bm", "Fn", "Fl", "Bf", "Lr", "Bl", "Tg", "Bo",
                              "Bd", "Pl"}) {
@@ -173,14 +170,28 @@ bool ModuleCallsTable(const std::string& name) {
   return false;
 }
 
-// What the module answered and wrote, with sub-table index null at action 1.
-std::string StartWithNullSubTable(const std::string& modulePath, int index) {
+// Every sub-table of the record the host hands over, with its short name.
+struct SubTable {
+  std::string name;
+  const KvTableHeader* header;
+};
+std::vector<SubTable> HostSubTables() {
+  const KvHostTables* t = kvhost::HostTables();
+  return {
+#define KV_SUBTABLE_ENTRY(name, type) {#name, &t->t_C4DOS_##name->header},
+      KV_HOST_SUBTABLES(KV_SUBTABLE_ENTRY)
+#undef KV_SUBTABLE_ENTRY
+  };
+}
+
+// What the module answered and wrote, with the host's record made faulty by arm at action 1.
+std::string StartWithFaultyRecord(const std::string& modulePath, const std::function<void()>& arm) {
   kvhost::ResetHost();
   std::string error;
   auto module = kvhost::Module::Load(modulePath, &error);
   if (module == nullptr) return error;
   const auto live = kvhost::LiveAllocations();
-  kvhost::NullSubTableForNextCall(index);
+  arm();
   const std::int32_t init = module->Initialise();
   const bool kept = kvhost::LiveAllocations() != live;
   bool assertion = false;
@@ -202,8 +213,8 @@ std::string StartWithNullSubTable(const std::string& modulePath, int index) {
 }
 
 TEST_P(EntryPoint, EveryNullSubTableIsRefusedOrIgnoredWithoutACrash) {
-  static_assert(std::size(kSubTables) == KV_HOST_SUBTABLE_COUNT);
-  for (const std::string name : kSubTables) {
+  for (const SubTable& table : HostSubTables()) {
+    const std::string& name = table.name;
     const bool called = ModuleCallsTable(name);
     const bool lineWritable = name != "Ge" && name != "St";
     const std::string expected =
@@ -212,10 +223,46 @@ TEST_P(EntryPoint, EveryNullSubTableIsRefusedOrIgnoredWithoutACrash) {
         (called ? ", then actions 6 2 3: -1 0 1" : ", then actions 6 2 3: 1 1 1");
     const int index = kvhost::SubTableIndex(name);
     ASSERT_GE(index, 0) << name;
-    EXPECT_EXIT(ReportAndExit(StartWithNullSubTable(GetParam().modulePath, index)),
+    EXPECT_EXIT(ReportAndExit(StartWithFaultyRecord(
+                    GetParam().modulePath, [index] { kvhost::NullSubTableForNextCall(index); })),
                 ::testing::ExitedWithCode(0), expected)
         << "t_C4DOS_" << name;
   }
+}
+
+// Every function of every table the module calls, null in turn: refused before anything
+// is called, with a line that names the table and the function.
+TEST_P(EntryPoint, EveryNullFunctionOfACalledTableIsRefused) {
+  for (const SubTable& table : HostSubTables()) {
+    const std::string& name = table.name;
+    if (!ModuleCallsTable(name)) continue;
+    const int index = kvhost::SubTableIndex(name);
+    const bool lineWritable = name != "Ge" && name != "St";
+    const std::string expected =
+        std::string("action 1 -3 keeping nothing, assertion line ") +
+        (lineWritable ? "written" : "missing") + ", then actions 6 2 3: -1 0 1";
+    const int functions =
+        static_cast<int>((table.header->size - sizeof(KvTableHeader)) / sizeof(void (*)()));
+    for (int function = 0; function < functions; ++function) {
+      EXPECT_EXIT(ReportAndExit(StartWithFaultyRecord(GetParam().modulePath, [index, function] {
+                    kvhost::NullFunctionForNextCall(index, function);
+                  })),
+                  ::testing::ExitedWithCode(0), expected)
+          << "t_C4DOS_" << name << " function " << function;
+    }
+  }
+}
+
+TEST_P(EntryPoint, NullFunctionIsNamedOnTheConsole) {
+  auto module = LoadModule(GetParam().modulePath);
+  kvhost::NullFunctionForNextCall(kvhost::SubTableIndex("Bc"), 4);
+  EXPECT_EQ(module->Initialise(), -3);
+  ASSERT_EQ(kvhost::ConsoleLines().size(), 1u);
+  const kvhost::ConsoleLine& line = kvhost::ConsoleLines()[0];
+  EXPECT_EQ(line.level, KV_OUTPUT_CRITICAL);
+  EXPECT_EQ(line.file, "operatingsystem");
+  EXPECT_EQ(line.text, "Assertion failed: t_C4DOS_Bc->function[4] != nullptr");
+  module->End();
 }
 
 TEST_P(EntryPoint, ResourcesThatDoNotLoadFailEveryTimeWithTheLine) {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "arrow_defaults.h"
+#include "arrow_parameters.h"
 #include "file_bytes.h"
 #include "file_paths.h"
 #include "local_files.h"
@@ -68,36 +68,12 @@ using Items = std::vector<Item>;
 
 // Items 5 to 29 in file order, at the values a reset object has.
 inline Items DefaultItems() {
-  const ArrowSettings d = DefaultArrowSettings();
-  const ArrowSplineDefaults& h = kArrowSplineDefaults;
-  auto flag = [](bool on) { return on ? 1.0 : 0.0; };
-  return {
-      {ARROW_HEAD_LENGTH, Kind::Float, d.headLength},
-      {ARROW_HEAD_WIDTH, Kind::Float, d.headWidth},
-      {ARROW_HEAD_SWEEP, Kind::Float, d.headSweep},
-      {ARROW_CHEVRON_HEAD, Kind::Bool, flag(d.chevronHead)},
-      {ARROW_CHEVRON_SQUARE_ENDS, Kind::Bool, flag(d.chevronSquareEnds)},
-      {ARROW_CHEVRON_THICKNESS, Kind::Float, d.chevronThickness},
-      {ARROW_DOUBLE, Kind::Bool, flag(d.doubleArrow)},
-      {ARROW_DOUBLE_SHAFT_LENGTH, Kind::Float, d.doubleShaftLength},
-      {ARROW_DOUBLE_SHAFT_WIDTH, Kind::Float, d.doubleShaftWidth},
-      {ARROW_SHAFT, Kind::Bool, flag(d.hasShaft)},
-      {ARROW_SHAFT_LENGTH, Kind::Float, d.shaftLength},
-      {ARROW_SHAFT_WIDTH, Kind::Float, d.shaftWidth},
-      {ARROW_TAIL_NOTCH, Kind::Float, d.tailNotch},
-      {ARROW_TAPER_HEAD, Kind::Float, d.taperHead},
-      {ARROW_TAPER_TAIL, Kind::Float, d.taperTail},
-      {ARROW_FLETCHING, Kind::Bool, flag(d.fletching)},
-      {ARROW_FLETCHING_LENGTH, Kind::Float, d.fletchingLength},
-      {ARROW_FLETCHING_HEIGHT, Kind::Float, d.fletchingHeight},
-      {ARROW_FLETCHING_SWEEP, Kind::Float, d.fletchingSweep},
-      {KV_PRIM_PLANE, Kind::Int, double(h.plane)},
-      {KV_PRIM_REVERSE, Kind::Bool, flag(h.reverse)},
-      {KV_SPLINEOBJECT_INTERPOLATION, Kind::Int, double(h.interpolation)},
-      {KV_SPLINEOBJECT_SUB, Kind::Int, double(h.subdivision)},
-      {KV_SPLINEOBJECT_ANGLE, Kind::Float, h.angle},
-      {KV_SPLINEOBJECT_MAXIMUMLENGTH, Kind::Float, h.maximumLength},
-  };
+  Items items;
+  for (std::int32_t item = kFirstPresetItem + 1; const ArrowParameter* p = PresetItemParameter(item); ++item) {
+    const Kind kind = p->kind == kFloatParameter ? Kind::Float : p->kind == kBoolParameter ? Kind::Bool : Kind::Int;
+    items.push_back({p->id, kind, p->defaultValue});
+  }
+  return items;
 }
 
 // Every item away from its default and from its neighbours, floats not representable in
@@ -148,13 +124,21 @@ struct PresetFile {
   Bytes Build() const {
     PresetBytes b;
     b.Str("# Keelvane preset file").Str(version).Str("# Start of parameters").Str(name);
+    const Bytes values = ValueBytes();
+    b.bytes.insert(b.bytes.end(), values.begin(), values.end());
+    if (endMarker) b.Str("# End of parameters");
+    return b.bytes;
+  }
+
+  // The items after the name, as the version lays them out.
+  Bytes ValueBytes() const {
+    PresetBytes b;
     for (const Item& item : items) {
       if (IsDoubleArrowItem(item.id) && !HasDoubleArrowItems(version)) continue;
       if (item.kind == Kind::Float) b.F32(static_cast<float>(item.value));
       if (item.kind == Kind::Bool) b.Byte(static_cast<std::uint8_t>(item.value));
       if (item.kind == Kind::Int) b.I32(static_cast<std::uint32_t>(static_cast<std::int32_t>(item.value)));
     }
-    if (endMarker) b.Str("# End of parameters");
     return b.bytes;
   }
 };

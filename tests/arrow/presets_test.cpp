@@ -74,7 +74,7 @@ TEST_P(PresetFormatTest, NameOfLBytesAddsLBytes) {
 
   EXPECT_EQ(file.size(), kHeaderSize + 155 + name.size());
   EXPECT_EQ(Slice(file, kNameOffset, name.size() + 5), StringBytes(name));
-  EXPECT_EQ(Slice(file, kNameOffset + name.size() + 5, 82), kResetItems);
+  EXPECT_EQ(Slice(file, kNameOffset + name.size() + 5, kResetItems.size()), kResetItems);
 }
 
 // Floats come back as their nearest single-precision value, the rest exactly; nothing is
@@ -203,7 +203,7 @@ TEST_P(PresetFormatTest, StringLengthsZeroAndOneBothReadAsEmpty) {
 TEST_P(PresetFormatTest, MarkersAndTerminatorsAreNotExamined) {
   PresetBytes b;
   b.Str("not a preset header").Str("# Version 1.3").I32(1).Byte('X').I32(4).Raw("abc").Byte('!');
-  const Bytes rest = Slice(PresetFile(DistinctItems()).Build(), kNameOffset + 5, 82);
+  const Bytes rest = PresetFile(DistinctItems()).ValueBytes();
   b.bytes.insert(b.bytes.end(), rest.begin(), rest.end());
   WriteBytes(dir / "odd.kvp", b.bytes);
 
@@ -220,7 +220,7 @@ TEST_P(PresetFormatTest, NameWithAZeroByteInsideSurvivesLoadAndSave) {
   KvNode* arrow = NewArrow();
   ASSERT_TRUE(Load(arrow, PathIn("zero.kvp")));
   EXPECT_EQ(Text(arrow, ARROW_PRESET_NAME), name);
-  EXPECT_EQ(Slice(Saved(arrow), kNameOffset, 10), StringBytes(name));
+  EXPECT_EQ(Slice(Saved(arrow), kNameOffset, name.size() + 5), StringBytes(name));
 }
 
 TEST_P(PresetFormatTest, MissingEndMarkerAndTrailingBytesStillLoad) {
@@ -244,7 +244,7 @@ TEST_P(PresetFormatTest, MissingEndMarkerAndTrailingBytesStillLoad) {
 // record, no update message, and nothing left allocated. Cut right there it loads.
 TEST_P(PresetFormatTest, FileCutAtEveryOffsetBeforeTheLastItemChangesNothing) {
   const Bytes whole = PresetFile(DistinctItems(), "cut me").Build();
-  const std::size_t endOfItem29 = whole.size() - 24;
+  const std::size_t endOfItem29 = whole.size() - StringBytes("# End of parameters").size();
   KvNode* arrow = NewArrow();
   const auto before = Snapshot(arrow);
   const std::size_t undoSteps = kvhost::UndoHistory(doc).size();

@@ -65,14 +65,14 @@ class PlantedArrow : public ArrowObject {
     if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return ArrowObject::Message(node, type, data);
     BaseObject* op = static_cast<BaseObject*>(node);
 #if defined(PLANTED_UNDO_NOT_RESTORING)
-    if (command->_descId[0].id == ARROW_RESET) {  // the reset without its undo record
+    if (command->descId[0].id == ARROW_RESET) {  // the reset without its undo record
       ResetArrowDefaults(op);
       op->Message(MSG_UPDATE);
       return true;
     }
 #else
     BaseDocument* doc = op->GetDocument();
-    if (command->_descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
+    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
       if (LoadPastTheEnd(op, doc)) op->Message(MSG_UPDATE);
       return true;
     }

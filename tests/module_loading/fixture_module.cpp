@@ -20,7 +20,7 @@ class FixtureObject : public ObjectData {
   Bool Message(GeListNode* node, Int32 type, void* data) override {
     if (type != MSG_DESCRIPTION_COMMAND || data == nullptr) return true;
     BaseObject* op = static_cast<BaseObject*>(node);
-    switch (static_cast<DescriptionCommand*>(data)->_descId[0].id) {
+    switch (static_cast<DescriptionCommand*>(data)->descId[0].id) {
       case fixture::kAddNull: {
         BaseDocument* doc = op->GetDocument();
         BaseObject* null = BaseObject::Alloc(Onull);

@@ -208,6 +208,19 @@ TEST_F(Modules, RawCallsAndANullSubTable) {
   // (the module object is gone; its calls were checked above)
 }
 
+// Every sub-table the host hands over is there, of this layout and size, with every
+// function set: a table entry the host forgot to fill shows here by name.
+TEST_F(Modules, EveryTableTheHostHandsOverIsWhole) {
+  const KvHostTables* t = HostTables();
+#define KV_EXPECT_WHOLE(name, type)                                                          \
+  ASSERT_NE(t->t_C4DOS_##name, nullptr) << #name;                                         \
+  EXPECT_EQ(t->t_C4DOS_##name->header.layoutVersion, KV_TABLE_LAYOUT_VERSION) << #name;    \
+  EXPECT_EQ(t->t_C4DOS_##name->header.size, sizeof(type)) << #name;                        \
+  EXPECT_EQ(KvFirstNullFunction(&t->t_C4DOS_##name->header, sizeof(type)), -1) << #name;
+  KV_HOST_SUBTABLES(KV_EXPECT_WHOLE)
+#undef KV_EXPECT_WHOLE
+}
+
 TEST_F(Modules, SharedLibraryIsDrivenThroughTheProtocol) {
   std::string error;
   auto module = Module::Load(Lib("kv_test_minimal"), &error);

@@ -21,7 +21,8 @@ constexpr std::int32_t kDeliberatelyUnset[] = {ARROW_EXTRUDE_CAPS,     ARROW_CLO
 // The lowest host version each flavour accepts; the flavour is told by the framework
 // version its record carries at load.
 std::int32_t LowestHostVersion(const KvModuleRecord* record) {
-  return record != nullptr && record->frameworkVersion[0] == 0 ? 2025200 : 2024900;
+  return record != nullptr && record->frameworkVersion[0] == 0 ? KV_MIN_API_VERSION_MACOS
+                                                                : KV_MIN_API_VERSION_WINDOWS;
 }
 
 // Unloads the module and sees that it left no more host allocations behind than baseline

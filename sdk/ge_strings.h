@@ -18,7 +18,7 @@ class String {
   ~String();
 
   // Takes over a handle the host returned as new.
-  static String Adopt(KvString* handle);
+  static String Adopt(KvString* hostString);
 
   Bool IsEmpty() const;
   Bool IsPopulated() const { return !IsEmpty(); }
@@ -32,8 +32,8 @@ class String {
   // The UTF-8 bytes (empty when the host cannot produce them).
   std::string GetUtf8() const;
 
-  const KvString* GetHandle() const { return _h; }
+  const KvString* GetHandle() const { return handle; }
 
  private:
-  KvString* _h = nullptr;
+  KvString* handle = nullptr;
 };

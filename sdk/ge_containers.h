@@ -1,7 +1,7 @@
 // Parameter containers, description ids and the data of description messages.
 #pragma once
 
-#include "ge_string.h"
+#include "ge_strings.h"
 #include "ge_types.h"
 
 class BaseList2D;
@@ -19,7 +19,7 @@ class BaseContainer {
   ~BaseContainer();
 
   // False when the host had no memory for the container.
-  Bool IsValid() const { return _h != nullptr; }
+  Bool IsValid() const { return handle != nullptr; }
 
   Float GetFloat(Int32 id, Float preset = 0.0) const;
   Int32 GetInt32(Int32 id, Int32 preset = 0) const;
@@ -36,14 +36,10 @@ class BaseContainer {
   void SetString(Int32 id, const String& v);
   void SetLink(Int32 id, BaseList2D* link);
 
-  Bool RemoveData(Int32 id);
-  // Every value of src is set here (merge), or this becomes a copy of src.
-  void MergeContainer(const BaseContainer& src);
-
-  KvContainer* GetHandle() const { return _h; }
+  KvContainer* GetHandle() const { return handle; }
 
  private:
-  KvContainer* _h;
+  KvContainer* handle;
 };
 
 struct DescLevel {
@@ -56,31 +52,30 @@ struct DescLevel {
 // KvDescId, so the host's ids are read in place.
 class DescID {
  public:
-  DescID() : _d{} {}
-  explicit DescID(Int32 id) : _d{} {
-    _d.depth = 1;
-    _d.level[0].id = id;
+  DescID() : levels{} {}
+  explicit DescID(Int32 id) : levels{} {
+    levels.depth = 1;
+    levels.level[0].id = id;
   }
-  Int32 GetDepth() const { return _d.depth; }
   // The level at depth i (0 = the parameter); an id of 0 beyond the depth.
   DescLevel operator[](Int32 i) const {
-    if (i < 0 || i >= _d.depth) return DescLevel{0, 0, 0};
-    return DescLevel{_d.level[i].id, _d.level[i].dtype, _d.level[i].creator};
+    if (i < 0 || i >= levels.depth) return DescLevel{0, 0, 0};
+    return DescLevel{levels.level[i].id, levels.level[i].dtype, levels.level[i].creator};
   }
 
  private:
-  KvDescId _d;
+  KvDescId levels;
 };
 static_assert(sizeof(DescID) == sizeof(KvDescId), "DescID must match the host's id");
 
 // A value as the host hands it to GetDEnabling. The module does not read it.
 class GeData {
  public:
-  explicit GeData(const void* value = nullptr) : _value(value) {}
-  const void* GetHandle() const { return _value; }
+  explicit GeData(const void* hostValue = nullptr) : value(hostValue) {}
+  const void* GetHandle() const { return value; }
 
  private:
-  const void* _value;
+  const void* value;
 };
 
 // Data of MSG_DESCRIPTION_POSTSETPARAMETER.
@@ -91,6 +86,6 @@ static_assert(sizeof(DescriptionPostSetValue) == sizeof(KvMsgPostSetParameter));
 
 // Data of MSG_DESCRIPTION_COMMAND.
 struct DescriptionCommand {
-  DescID _descId;
+  DescID descId;
 };
 static_assert(sizeof(DescriptionCommand) == sizeof(KvMsgDescriptionCommand));

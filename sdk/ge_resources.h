@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ge_files.h"
-#include "ge_string.h"
+#include "ge_strings.h"
 
 // The module's loaded resources: the host's handle, whether loading was attempted, and
 // the path of the resource folder.
@@ -13,18 +13,18 @@ class GeResource {
   // Hands the handle back to the host and frees the kept path.
   void Free();
 
-  Bool WasAttempted() const { return _attempted; }
-  Bool IsLoaded() const { return _handle != nullptr; }
-  const KvResource* GetHandle() const { return _handle; }
+  Bool WasAttempted() const { return attempted; }
+  Bool IsLoaded() const { return handle != nullptr; }
+  const KvResource* GetHandle() const { return handle; }
   // The resource folder, or null before Init.
-  const Filename* GetPath() const { return _path; }
+  const Filename* GetPath() const { return path; }
   // Resource string id, empty when not loaded or missing.
   String LoadString(Int32 id) const;
 
  private:
-  KvResource* _handle = nullptr;
-  Bool _attempted = false;
-  Filename* _path = nullptr;
+  KvResource* handle = nullptr;
+  Bool attempted = false;
+  Filename* path = nullptr;
 };
 
 // The module's resources and its own file path, kept by the entry framework (ge_entry.h).
@@ -42,8 +42,6 @@ class BaseBitmap {
   BaseBitmap(const BaseBitmap&) = delete;
   BaseBitmap& operator=(const BaseBitmap&) = delete;
 
-  Int32 GetBw() const;
-  Int32 GetBh() const;
   const KvBitmap* GetHandle() const { return reinterpret_cast<const KvBitmap*>(this); }
 };
 
@@ -56,8 +54,8 @@ class AutoBitmap {
   ~AutoBitmap();
 
   // The bitmap, or null when the file could not be loaded.
-  operator BaseBitmap*() const { return _bitmap; }  // NOLINT(google-explicit-constructor)
+  operator BaseBitmap*() const { return bitmap; }  // NOLINT(google-explicit-constructor)
 
  private:
-  BaseBitmap* _bitmap = nullptr;
+  BaseBitmap* bitmap = nullptr;
 };
