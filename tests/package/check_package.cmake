@@ -2,7 +2,8 @@
 #       [-DSTRIP=<strip>] -DSCRATCH=<folder> -DBINARY_DIR=<build tree> -P check_package.cmake
 # Packages the module twice, two seconds and one time zone apart, and fails unless both
 # zips have the same bytes and hold exactly keelvane/ with the module, LICENSE, the
-# project's res/ and an empty presets/, with fixed modes and times and no build path.
+# project's res/ and an empty presets/, with fixed modes and times, no owner, and no file
+# that names the build's folders.
 get_filename_component(source_dir ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
 set(name keelvane-${VERSION}-${SYSTEM})
 file(REMOVE_RECURSE ${SCRATCH})
@@ -25,6 +26,12 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${zip} ${SCRATCH}/seco
                 RESULT_VARIABLE differ)
 if(differ)
   message(FATAL_ERROR "two packages of the same module differ: ${zip}")
+endif()
+
+# No entry carries the builder's owner or access time (Info-ZIP's extra fields).
+execute_process(COMMAND unzip -Zv ${zip} OUTPUT_VARIABLE details)
+if(details MATCHES "extra field contains")
+  message(FATAL_ERROR "${zip} has entries with extra fields (owner, times):\n${details}")
 endif()
 
 # What it must hold: the module, LICENSE, presets/ and the project's res/, each once.
