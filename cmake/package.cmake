@@ -1,8 +1,8 @@
 # The release package of a deliverable: keelvane-<version>-<system>.zip, holding one folder
 # keelvane/ as the host expects it (the module file, res/, an empty presets/) and LICENSE,
-# nothing else. The same sources give the same bytes: the module is stripped of its debug
-# information (which names the build's paths), every entry has a fixed mode and time
-# (SOURCE_DATE_EPOCH, else 2026-01-01), and the entries are in name order.
+# nothing else. The same sources give the same bytes: a Windows module is stripped of its
+# symbols and debug information (which name the build's paths), every entry has a fixed
+# mode and time (SOURCE_DATE_EPOCH, else 2026-01-01), and the entries are in name order.
 #
 # In a project: keelvane_package_target(<module target> <platform> <system>) adds the target
 #   keelvane_package, which writes the zip into KEELVANE_PACKAGE_DIR (default dist/).
@@ -40,6 +40,13 @@ if(NOT zip)
   message(FATAL_ERROR "package.cmake: no zip (Debian: zip; scripts/setup.sh package)")
 endif()
 
+# The one time of every entry, and of the stripped DLL's header.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(epoch $ENV{SOURCE_DATE_EPOCH})
+else()
+  set(epoch 1767225600)
+endif()
+
 set(stage ${OUT}/${NAME}.stage)
 set(folder ${stage}/keelvane)
 get_filename_component(module_name ${MODULE} NAME)
@@ -47,7 +54,8 @@ file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${folder})
 
 if(STRIP)
-  execute_process(COMMAND ${STRIP} --strip-all -o ${folder}/${module_name} ${MODULE}
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${epoch}
+                          ${STRIP} --strip-all -o ${folder}/${module_name} ${MODULE}
                   RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "package.cmake: ${STRIP} failed on ${MODULE} (${status})")
@@ -66,11 +74,6 @@ if(NOT status EQUAL 0)
 endif()
 
 # Modes and times as a user's unpacking should see them, whoever built it and when.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(epoch $ENV{SOURCE_DATE_EPOCH})
-else()
-  set(epoch 1767225600)
-endif()
 file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${stage} ${folder}/*)
 list(APPEND entries keelvane)
 list(SORT entries)
