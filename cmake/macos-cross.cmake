@@ -20,11 +20,18 @@ endif()
 
 set(CMAKE_C_COMPILER ${CMAKE_CURRENT_LIST_DIR}/macos-cross/zig-cc)
 set(CMAKE_CXX_COMPILER ${CMAKE_CURRENT_LIST_DIR}/macos-cross/zig-c++)
-# The oldest macOS the bundle loads on, as on a Mac (cmake/macos-arm64.cmake). Zig takes
-# it from the target, not from -mmacosx-version-min.
+# The oldest macOS the bundle loads on, as on a Mac (cmake/macos-arm64.cmake); Zig takes
+# it from the target, not from -mmacosx-version-min. The CPU and the frame records are
+# what Apple's clang chooses for arm64 macOS (Zig's defaults are a generic ARMv8 and, when
+# optimising, no frame pointer, which the platform's ABI asks for).
 set(CMAKE_OSX_DEPLOYMENT_TARGET 12.0)
-set(CMAKE_C_FLAGS_INIT "-target aarch64-macos.${CMAKE_OSX_DEPLOYMENT_TARGET}")
-set(CMAKE_CXX_FLAGS_INIT "-target aarch64-macos.${CMAKE_OSX_DEPLOYMENT_TARGET}")
+set(KEELVANE_MACOS_TARGET_FLAGS
+    -target aarch64-macos.${CMAKE_OSX_DEPLOYMENT_TARGET} -mcpu=apple_m1 -fno-omit-frame-pointer)
+list(JOIN KEELVANE_MACOS_TARGET_FLAGS " " CMAKE_C_FLAGS_INIT)
+set(CMAKE_CXX_FLAGS_INIT ${CMAKE_C_FLAGS_INIT})
+# Zig's stub of the system library of that macOS, which bundles link against.
+string(REGEX MATCH "^[0-9]+" major ${CMAKE_OSX_DEPLOYMENT_TARGET})
+set(KEELVANE_MACOS_LIBSYSTEM ${KEELVANE_ZIG_DIR}/lib/libc/darwin/libSystem.${major}.tbd)
 # Configuring compiles only: linking a test program would build libc++ first.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 # The bundle's link rule, in place of the compiler driver's (cmake/macos-cross/link_rules.cmake).
