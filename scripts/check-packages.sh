@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks the release packages in dist/ (make package) as a user would and checks what
 # they hold: the macOS bundle passes its inspection, and the Windows folder passes its
-# inspection and `keelvane check --level 2` with the Windows tool (build-mingw/, built if
-# missing) under Wine.
+# inspection and `keelvane check --level 2` with the Windows tool (build-mingw/, brought
+# up to date) under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,7 +25,7 @@ unzip -q "$macos_zip" -d "$unpacked/macos"
 cmake -DMODULE="$unpacked/macos/keelvane/KeelvaneR2025.xlib" -DPLATFORM=macos -P cmake/inspect_module.cmake
 cmake -DMODULE="$unpacked/windows/keelvane/keelvane.xdl64" -DPLATFORM=windows -P cmake/inspect_module.cmake
 
-[ -f build-mingw/bin/keelvane.exe ] || cmake --build --preset mingw --target keelvane -j 2
+cmake --build --preset mingw --target keelvane -j 2
 source scripts/wine-env.sh
 trap 'stop_wine; rm -rf "$unpacked"' EXIT
 wine64 build-mingw/bin/keelvane.exe --plugin "Z:$unpacked/windows/keelvane" check --level 2
