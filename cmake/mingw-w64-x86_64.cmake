@@ -7,6 +7,7 @@ set(CMAKE_C_COMPILER ${KEELVANE_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KEELVANE_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${KEELVANE_MINGW_TRIPLE}-windres)
 set(CMAKE_OBJDUMP ${KEELVANE_MINGW_TRIPLE}-objdump)
+set(CMAKE_STRIP ${KEELVANE_MINGW_TRIPLE}-strip)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${KEELVANE_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -15,10 +16,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Static runtime everywhere: otherwise every program and the module need
-# libstdc++-6.dll, libgcc_s_seh-1.dll and libwinpthread-1.dll beside them.
+# libstdc++-6.dll, libgcc_s_seh-1.dll and libwinpthread-1.dll beside them. No link time in
+# the module's header, so that the same sources link to the same bytes.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
-set(CMAKE_MODULE_LINKER_FLAGS_INIT -static)
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
 # Wine runs the test programs. Debian's wine64 package keeps it out of the PATH.
 find_program(KEELVANE_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
       "keelvane"};
   app.fallthrough();
   app.require_subcommand(1);
+  app.set_version_flag("--version", "keelvane " KEELVANE_VERSION);
   ToolOptions options;
   app.add_option("--plugin", options.plugin,
                  "plug-in folder holding the module, res/ and presets/ (default: "
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
