@@ -108,6 +108,7 @@ function act(path, body) {
 
 function render(next) {
   for (const text of next.dialogs) pendingDialogs.push(text);
+  for (const n of next.notices || []) showNotice(n);
   // Answers can arrive out of order: a state older than the one shown is not shown.
   if (next.version < version) {
     showNextDialog();
@@ -125,7 +126,6 @@ function render(next) {
   // The re-rendered page keeps the keyboard where it was.
   if (inTree) treeItemOf(focusedNode)?.focus();
   else if (activeId && $(activeId) && !$(activeId).disabled && document.activeElement !== $(activeId)) $(activeId).focus();
-  for (const n of next.notices || []) showNotice(n);
   for (const e of next.hostErrors) hostLog.push('host: ' + e);
   $('console').textContent = next.console.concat(hostLog).join('\n');
   $('undo').disabled = next.undo.undo === 0;
