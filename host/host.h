@@ -50,6 +50,7 @@ void FreeDocument(KvDocument* doc);  // frees its objects and its history
 void SetSplinePlane(KvDocument* doc, std::int32_t plane);
 std::vector<KvNode*> TopObjects(const KvDocument* doc);
 std::vector<KvNode*> Children(const KvNode* node);
+KvNode* Parent(const KvNode* node);  // null at the top level
 bool IsInside(const KvNode* node, const KvNode* ancestor);  // node == ancestor or below it
 
 // New detached host object (Bo.Alloc as the module calls it): null when out of memory or
@@ -70,12 +71,23 @@ void SetParameterRaw(KvContainer* c, std::int32_t id, const Value& v);  // no un
 std::vector<std::int32_t> ParameterIds(const KvContainer* c);
 
 // The parameters of a host object type that the module reads or writes, with their value
-// type (KV_VALUE_*), so that tools can set and print them by id. Empty for other types.
+// type (KV_VALUE_*) and the name the host's attribute panel gives them, so that tools can
+// set and print them by id and show them by name. Empty for other types. An int32 that
+// stands for one of a few settings lists them as choices.
+struct HostChoice {
+  std::int32_t value;
+  const char* name;
+};
 struct HostParameterType {
   std::int32_t id;
   std::int32_t valueType;
+  const char* name;
+  std::vector<HostChoice> choices = {};
 };
 std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType);
+// The name the host gives objects of a type ("Extrude", "Cloner", ...); for a registered
+// plug-in type the name it registered; "Object <type>" for a type the host does not know.
+std::string ObjectTypeName(std::int32_t type);
 
 // A spline's points (from its point tag) and count; empty when it has no point tag.
 std::vector<KvVector> SplinePoints(const KvNode* spline);

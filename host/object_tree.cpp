@@ -291,6 +291,8 @@ std::vector<KvNode*> Children(const KvNode* node) {
 const std::vector<MessageLogEntry>& MessageLog(const KvNode* node) { return node->messages; }
 void ClearMessageLog(KvNode* node) { node->messages.clear(); }
 std::int32_t ObjectType(const KvNode* node) { return node != nullptr ? node->type : 0; }
+KvNode* Parent(const KvNode* node) { return node != nullptr ? node->up : nullptr; }
+
 std::uint64_t ObjectSerial(const KvNode* node) { return node != nullptr ? node->serial : 0; }
 KvContainer* Container(KvNode* node) { return node != nullptr ? node->data : nullptr; }
 

@@ -91,34 +91,56 @@ void FailNextSplineStorage() { g_nextSplineWithoutStorage = true; }
 void ResetObjectFaults() { g_nextSplineWithoutStorage = false; }
 
 std::vector<HostParameterType> HostParameterTypes(std::int32_t objectType) {
+  const std::vector<HostChoice> caps{{KV_EXTRUDEOBJECT_CAP_PLAIN, "Plain"},
+                                     {KV_EXTRUDEOBJECT_CAP_FILLETED, "Filleted"}};
   switch (objectType) {
     case KV_TYPE_EXTRUDE:
-      return {{KV_EXTRUDEOBJECT_CAPSTART, KV_VALUE_INT32},
-              {KV_EXTRUDEOBJECT_CAPEND, KV_VALUE_INT32},
-              {KV_EXTRUDEOBJECT_STARTSTEPS, KV_VALUE_INT32},
-              {KV_EXTRUDEOBJECT_ENDSTEPS, KV_VALUE_INT32},
-              {KV_EXTRUDEOBJECT_FILLETCAPS, KV_VALUE_BOOL},
-              {KV_EXTRUDEOBJECT_MOVE, KV_VALUE_VECTOR}};
+      return {{KV_EXTRUDEOBJECT_CAPSTART, KV_VALUE_INT32, "Start Cap", caps},
+              {KV_EXTRUDEOBJECT_CAPEND, KV_VALUE_INT32, "End Cap", caps},
+              {KV_EXTRUDEOBJECT_STARTSTEPS, KV_VALUE_INT32, "Start Fillet Steps"},
+              {KV_EXTRUDEOBJECT_ENDSTEPS, KV_VALUE_INT32, "End Fillet Steps"},
+              {KV_EXTRUDEOBJECT_FILLETCAPS, KV_VALUE_BOOL, "Fillet Caps"},
+              {KV_EXTRUDEOBJECT_MOVE, KV_VALUE_VECTOR, "Movement"}};
     case KV_TYPE_CLONER:
-      return {{KV_CLONER_MODE, KV_VALUE_INT32},
-              {KV_CLONER_FIXCLONES, KV_VALUE_INT32},
-              {KV_CLONER_OBJECT_COUNT, KV_VALUE_INT32},
-              {KV_CLONER_LINEAR_COUNT, KV_VALUE_INT32},
-              {KV_CLONER_OBJECT_SPACING, KV_VALUE_FLOAT},
-              {KV_CLONER_OBJECT_LINK, KV_VALUE_LINK}};
+      return {{KV_CLONER_MODE, KV_VALUE_INT32, "Mode",
+               {{KV_CLONER_MODE_OBJECT, "Along an Object"}, {KV_CLONER_MODE_LINEAR, "Linear"}}},
+              {KV_CLONER_FIXCLONES, KV_VALUE_INT32, "Fix Clones"},
+              {KV_CLONER_OBJECT_COUNT, KV_VALUE_INT32, "Count Along the Object"},
+              {KV_CLONER_LINEAR_COUNT, KV_VALUE_INT32, "Linear Count"},
+              {KV_CLONER_OBJECT_SPACING, KV_VALUE_FLOAT, "Spacing Along the Object"},
+              {KV_CLONER_OBJECT_LINK, KV_VALUE_LINK, "Object"}};
     case KV_TYPE_SPLINE_WRAP:
-      return {{KV_SPLINEWRAP_SPLINE, KV_VALUE_LINK}, {KV_SPLINEWRAP_AXIS_SWITCH, KV_VALUE_INT32}};
+      return {{KV_SPLINEWRAP_SPLINE, KV_VALUE_LINK, "Spline"},
+              {KV_SPLINEWRAP_AXIS_SWITCH, KV_VALUE_INT32, "Switch Axis", {{0, "Off"}, {1, "On"}}}};
     case KV_TYPE_SPLINE:
-      return {{KV_SPLINEOBJECT_INTERPOLATION, KV_VALUE_INT32},
-              {KV_SPLINEOBJECT_SUB, KV_VALUE_INT32},
-              {KV_SPLINEOBJECT_CLOSED, KV_VALUE_BOOL},
-              {KV_SPLINEOBJECT_ANGLE, KV_VALUE_FLOAT},
-              {KV_SPLINEOBJECT_MAXIMUMLENGTH, KV_VALUE_FLOAT},
-              {KV_PRIM_PLANE, KV_VALUE_INT32},
-              {KV_PRIM_REVERSE, KV_VALUE_BOOL}};
+      return {{KV_SPLINEOBJECT_INTERPOLATION, KV_VALUE_INT32, "Interpolation",
+               {{KV_SPLINEOBJECT_INTERPOLATION_NONE, "None"},
+                {KV_SPLINEOBJECT_INTERPOLATION_NATURAL, "Natural"},
+                {KV_SPLINEOBJECT_INTERPOLATION_UNIFORM, "Uniform"},
+                {KV_SPLINEOBJECT_INTERPOLATION_ADAPTIVE, "Adaptive"},
+                {KV_SPLINEOBJECT_INTERPOLATION_SUBDIVIDED, "Subdivided"}}},
+              {KV_SPLINEOBJECT_SUB, KV_VALUE_INT32, "Intermediate Points"},
+              {KV_SPLINEOBJECT_CLOSED, KV_VALUE_BOOL, "Closed"},
+              {KV_SPLINEOBJECT_ANGLE, KV_VALUE_FLOAT, "Angle"},
+              {KV_SPLINEOBJECT_MAXIMUMLENGTH, KV_VALUE_FLOAT, "Maximum Length"},
+              {KV_PRIM_PLANE, KV_VALUE_INT32, "Plane", {{KV_PLANE_XY, "XY"}, {KV_PLANE_ZY, "ZY"}, {KV_PLANE_XZ, "XZ"}}},
+              {KV_PRIM_REVERSE, KV_VALUE_BOOL, "Reverse"}};
     default:
       return {};
   }
+}
+
+std::string ObjectTypeName(std::int32_t type) {
+  switch (type) {
+    case KV_TYPE_EXTRUDE: return "Extrude";
+    case KV_TYPE_CLONER: return "Cloner";
+    case KV_TYPE_SPLINE_WRAP: return "Spline Wrap";
+    case KV_TYPE_SPLINE: return "Spline";
+    case KV_TYPE_NULL: return "Null";
+    default: break;
+  }
+  if (const PluginEntry* plugin = FindPlugin(type); plugin != nullptr && !plugin->name.empty()) return plugin->name;
+  return "Object " + std::to_string(type);
 }
 
 std::vector<KvVector> SplinePoints(const KvNode* spline) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the browser test of `keelvane serve`: installs playwright-core (no browser; it
-# drives Debian's /usr/bin/chromium) if missing, starts the server on a free port, runs
-# the test, stops the server. Exit status non-zero when anything failed.
+# drives Debian's /usr/bin/chromium) and axe-core (the accessibility checks) if missing,
+# starts the server on a free port, runs the test, stops the server. Exit status non-zero when anything failed.
 #   tests/browser/run.sh [KEELVANE_BINARY]   (default: build/bin/keelvane)
 # With KEELVANE_SCREENSHOT=path it also writes the page's screenshot there.
 set -euo pipefail
@@ -11,7 +11,9 @@ tool="${1:-$root/build/bin/keelvane}"
 
 [[ -x "$tool" ]] || { echo "browser test: no tool at $tool (build it first)" >&2; exit 1; }
 [[ -x /usr/bin/chromium ]] || { echo "browser test: /usr/bin/chromium is missing (run scripts/setup.sh browser)" >&2; exit 1; }
-if [[ ! -d "$here/node_modules/playwright-core" ]]; then
+# npm installs the lock's versions, checked against its integrity hashes, whenever one of
+# them is missing.
+if [[ ! -d "$here/node_modules/playwright-core" || ! -f "$here/node_modules/axe-core/axe.min.js" ]]; then
   (cd "$here" && npm ci --no-audit --no-fund)
 fi
 

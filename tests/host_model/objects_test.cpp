@@ -58,8 +58,30 @@ TEST_F(Objects, ContainerSlotIsStableAndStartsEmpty) {
   t->t_C4DOS_Bc->SetVector(*slot, KV_EXTRUDEOBJECT_MOVE, KvVector{0, 0, 100});
   EXPECT_EQ(t->t_C4DOS_Bl->GetDataInstance(n), slot);
   EXPECT_EQ(std::get<KvVector>(*GetParameter(Container(n), KV_EXTRUDEOBJECT_MOVE)).z, 100.0);
-  EXPECT_EQ(HostParameterTypes(KV_TYPE_EXTRUDE).size(), 6u);
   FreeObject(n);
+}
+
+// Every parameter the module writes on a host object has the name the host shows for it,
+// and each int32 that stands for settings names one choice per setting it may hold.
+TEST_F(Objects, HostParametersAndTypesHaveNames) {
+  const struct {
+    std::int32_t type;
+    const char* name;
+    std::size_t parameters;
+  } cases[] = {{KV_TYPE_EXTRUDE, "Extrude", 6}, {KV_TYPE_CLONER, "Cloner", 6}, {KV_TYPE_SPLINE_WRAP, "Spline Wrap", 2},
+               {KV_TYPE_SPLINE, "Spline", 7}, {KV_TYPE_NULL, "Null", 0}, {4242, "Object 4242", 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ObjectTypeName(c.type), c.name);
+    const std::vector<HostParameterType> params = HostParameterTypes(c.type);
+    EXPECT_EQ(params.size(), c.parameters) << c.name;
+    for (const HostParameterType& p : params) {
+      EXPECT_NE(std::string(p.name), "") << c.name << " " << p.id;
+      for (const HostChoice& choice : p.choices) EXPECT_NE(std::string(choice.name), "") << p.name;
+    }
+  }
+  const auto caps = HostParameterTypes(KV_TYPE_EXTRUDE)[0];
+  EXPECT_EQ(std::string(caps.name), "Start Cap");
+  EXPECT_EQ(caps.choices.size(), 2u);
 }
 
 TEST_F(Objects, SplinePointsLiveInThePointTag) {

@@ -36,7 +36,7 @@ class PanelTest : public ::testing::Test {
 TEST_F(PanelTest, StartsWithOneArrowAndItsDescription) {
   const Json state = panel.State(std::nullopt);
   ASSERT_EQ(state["tree"].size(), 1u);
-  EXPECT_EQ(state["tree"][0]["label"], "Arrow");
+  EXPECT_EQ(state["tree"][0]["label"], "Arrow 1");
   EXPECT_EQ(state["selected"], state["tree"][0]["id"]);
   const Json head = ParameterOf(state, "ARROW_HEAD_LENGTH");
   EXPECT_EQ(head["value"], Json(100.0));
@@ -104,7 +104,7 @@ TEST_F(PanelTest, MakeExtrudeChangesTheTreeAndUndoRedoFollowTheHost) {
   panel.Press(arrow, ARROW_MAKE_EXTRUDE);
   Json state = panel.State(arrow);
   ASSERT_EQ(state["tree"].size(), 1u);
-  EXPECT_EQ(state["tree"][0]["label"], "Extrude");
+  EXPECT_EQ(state["tree"][0]["label"], "Extrude 1");
   EXPECT_EQ(state["tree"][0]["children"][0]["id"], Json(arrow));
 
   panel.Undo();
@@ -113,8 +113,9 @@ TEST_F(PanelTest, MakeExtrudeChangesTheTreeAndUndoRedoFollowTheHost) {
   EXPECT_EQ(state["tree"][0]["id"], Json(arrow));
   EXPECT_EQ(state["undo"]["redo"], 1);
 
+  // The Extrude that comes back is the same object, under the same name.
   panel.Redo();
-  EXPECT_EQ(panel.State(arrow)["tree"][0]["label"], "Extrude");
+  EXPECT_EQ(panel.State(arrow)["tree"][0]["label"], "Extrude 1");
 }
 
 TEST_F(PanelTest, HostObjectsShowTheirParametersReadOnly) {
@@ -123,9 +124,13 @@ TEST_F(PanelTest, HostObjectsShowTheirParametersReadOnly) {
   const Json state = panel.State(arrow);
   const std::uint64_t cloner = state["tree"][0]["id"];
   const Json shown = panel.State(cloner);
-  EXPECT_EQ(shown["object"]["label"], "Cloner");
+  EXPECT_EQ(shown["object"]["label"], "Cloner 1");
   EXPECT_FALSE(shown["object"]["editable"]);
   EXPECT_FALSE(shown["object"]["parameters"].empty());
+  // Named as the host names them; the mode with its choices.
+  const Json mode = ParameterOf(shown, std::to_string(KV_CLONER_MODE));
+  EXPECT_EQ(mode["label"], "Mode");
+  EXPECT_EQ(mode["cycle"].size(), 2u);
   EXPECT_FALSE(shown["object"].contains("preview"));
   EXPECT_NE(Refusal([&] { panel.Set(cloner, KV_CLONER_OBJECT_LINK, 1); }).find("read-only"), std::string::npos);
   EXPECT_NE(Refusal([&] { panel.Press(cloner, ARROW_RESET); }).find("not an arrow"), std::string::npos);
@@ -211,6 +216,112 @@ TEST_F(PanelTest, ValuesThatAreNoNumbersShowAsSuchAndThePreviewSaysItCannotDraw)
     const Json& preview = state["object"]["preview"];
     EXPECT_FALSE(preview.contains("svg")) << preview.dump();
     EXPECT_NE(preview.value("error", "").find("cannot"), std::string::npos) << preview.dump();
+  }
+}
+
+}  // namespace
+}  // namespace kvtool
+
+namespace kvtool {
+namespace {
+
+// Objects are numbered per type in the order they were made, whatever the tree's order,
+// and keep their names when other objects go or come back.
+TEST_F(PanelTest, ObjectsAreNumberedPerTypeInTheOrderTheyWereMade) {
+  const std::uint64_t arrow = Arrow();
+  const std::uint64_t spline1 = panel.Add("spline");
+  const std::uint64_t arrow2 = panel.Add("arrow");
+  const std::uint64_t spline2 = panel.Add("spline");
+  panel.Press(arrow2, ARROW_MAKE_EXTRUDE);
+  panel.Undo();
+  panel.Press(arrow, ARROW_MAKE_EXTRUDE);
+  panel.Press(arrow2, ARROW_MAKE_EXTRUDE);
+  Json state = panel.State(arrow);
+  const auto name = [&](std::uint64_t serial) {
+    for (const Json& o : state["objects"]) {
+      if (o["id"] == serial) return o["label"].get<std::string>();
+    }
+    return std::string("(absent)");
+  };
+  // New objects go first in the tree; the names follow the order of making.
+  const struct {
+    std::uint64_t serial;
+    const char* name;
+  } cases[] = {{arrow, "Arrow 1"}, {spline1, "Spline 1"}, {arrow2, "Arrow 2"}, {spline2, "Spline 2"}};
+  for (const auto& c : cases) EXPECT_EQ(name(c.serial), c.name);
+  // The Extrude made and undone had the first number; the two made after it the next.
+  EXPECT_EQ(state["tree"][0]["label"], "Extrude 3");
+  EXPECT_EQ(state["tree"][1]["label"], "Extrude 2");
+  EXPECT_EQ(state["objects"].size(), 6u);
+}
+
+// Make Spline Wrap that places no deformer: the module does as it does, the panel says why.
+TEST_F(PanelTest, MakeSplineWrapThatPlacesNoDeformerSaysWhy) {
+  const struct {
+    const char* name;
+    bool linkSpline;
+    const char* parent;  // "cloner", "wrap" (a Spline Wrap is there already) or none
+    const char* notice;  // empty: a deformer is placed and nothing is said
+  } cases[] = {
+      {"no path spline", false, "", "No Spline Wrap was placed: no path spline is linked; choose one in Path Spline"},
+      // The module switches the interpolation all the same.
+      {"under a Cloner", true, "cloner",
+       "No Spline Wrap was placed: the arrow's parent is a Cloner; switch on Wrap an Extrude. The arrow's "
+       "interpolation was switched to Natural Interpolation all the same; Undo takes that back"},
+      {"has one already", true, "wrap", "No Spline Wrap was placed: the arrow has one already"},
+      {"placed", true, "", ""},
+  };
+  // One arrow a case, each at the top level: a deformer placed goes under its arrow, where
+  // no other case's arrow looks.
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Panel& fresh = panel;
+    const std::uint64_t arrow = fresh.Add("arrow");
+    const std::uint64_t spline = fresh.Add("spline");
+    if (c.linkSpline) fresh.Set(arrow, ARROW_WRAP_SPLINE, spline);
+    if (std::string(c.parent) == "cloner") {
+      fresh.Press(arrow, ARROW_MAKE_CLONER);
+    } else if (std::string(c.parent) == "wrap") {
+      fresh.Press(arrow, ARROW_MAKE_WRAP);
+    }
+    const Json before = fresh.State(arrow);
+    EXPECT_TRUE(before["notices"].empty());
+    fresh.Press(arrow, ARROW_MAKE_WRAP);
+    const Json after = fresh.State(arrow);
+    if (*c.notice == '\0') {
+      EXPECT_TRUE(after["notices"].empty()) << after["notices"].dump();
+      EXPECT_EQ(CountNodes(after["tree"]), CountNodes(before["tree"]) + 1);
+      continue;
+    }
+    ASSERT_EQ(after["notices"].size(), 1u);
+    EXPECT_EQ(after["notices"][0], c.notice);
+    EXPECT_EQ(CountNodes(after["tree"]), CountNodes(before["tree"]));
+    // Said once.
+    EXPECT_TRUE(fresh.State(arrow)["notices"].empty());
+  }
+}
+
+// A refused value names its field by label and tells which field it was.
+TEST_F(PanelTest, RefusedValuesNameTheirFieldByLabel) {
+  const std::uint64_t arrow = Arrow();
+  const struct {
+    std::int32_t id;
+    Json value;
+    const char* message;
+  } cases[] = {
+      {ARROW_TAPER_HEAD, 150, "Taper at Head: 150 is outside"},
+      {ARROW_HEAD_LENGTH, "long", "Head Length: 'long' is not a number"},
+      // Greyed while the double arrow is off.
+      {ARROW_DOUBLE_SHAFT_LENGTH, 10, "Shaft Length is greyed out"},
+  };
+  for (const auto& c : cases) {
+    try {
+      panel.Set(arrow, c.id, c.value);
+      ADD_FAILURE() << c.message << ": accepted";
+    } catch (const FieldRefusal& e) {
+      EXPECT_EQ(e.parameter, c.id);
+      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
   }
 }
 

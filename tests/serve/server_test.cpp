@@ -33,6 +33,9 @@ TEST_F(ServerTest, ServesThePageAndItsFiles) {
   EXPECT_EQ(script->status, 200);
   EXPECT_NE(script->body.find("/api/state"), std::string::npos);
   EXPECT_EQ(Client().Get("/panel.css")->status, 200);
+  // The page names its icon, so that the browser asks for no other.
+  EXPECT_NE(page->body.find("href=\"/favicon.svg\""), std::string::npos);
+  EXPECT_EQ(Client().Get("/favicon.svg")->Header("Content-Type"), "image/svg+xml");
 
   auto missing = Client().Get("/nothing.js");
   EXPECT_EQ(missing->status, 404);
@@ -69,7 +72,8 @@ TEST_F(ServerTest, BadEditsAre400WithAMessageAndChangeNothing) {
     EXPECT_TRUE(answer["error"].is_string()) << body.dump();
   }
   auto [status, answer] = Post("/api/set", {{"object", arrow}, {"id", ARROW_TAPER_HEAD}, {"value", 150}});
-  EXPECT_NE(answer["error"].get<std::string>().find("ARROW_TAPER_HEAD: 150 is outside"), std::string::npos);
+  EXPECT_NE(answer["error"].get<std::string>().find("Taper at Head: 150 is outside"), std::string::npos);
+  EXPECT_EQ(answer["parameter"], ARROW_TAPER_HEAD) << "the page marks the field";
 
   // Not JSON, or not said to be JSON.
   auto text = Client().Post("/api/set", "{\"object\":1}", "text/plain");
@@ -83,7 +87,7 @@ TEST_F(ServerTest, ButtonsMovesUndoAndRedo) {
   const std::uint64_t arrow = Arrow();
   auto [made, state] = Post("/api/press", {{"object", arrow}, {"id", ARROW_MAKE_EXTRUDE}});
   EXPECT_EQ(made, 200);
-  EXPECT_EQ(state["tree"][0]["label"], "Extrude");
+  EXPECT_EQ(state["tree"][0]["label"], "Extrude 1");
   auto [undone, back] = Post("/api/undo", {{"object", arrow}});
   EXPECT_EQ(undone, 200);
   EXPECT_EQ(back["tree"][0]["id"], Json(arrow));
@@ -92,7 +96,7 @@ TEST_F(ServerTest, ButtonsMovesUndoAndRedo) {
 
   auto [added, withSpline] = Post("/api/add", {{"kind", "spline"}});
   EXPECT_EQ(added, 200);
-  EXPECT_EQ(withSpline["object"]["label"], "Spline");
+  EXPECT_EQ(withSpline["object"]["label"], "Spline 1");
   const std::uint64_t spline = withSpline["selected"];
   auto [moved, after] = Post("/api/move", {{"object", spline}, {"parent", arrow}, {"last", true}});
   EXPECT_EQ(moved, 200);

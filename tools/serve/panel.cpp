@@ -83,19 +83,33 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
-}  // namespace
+const char* const kWrapNotPlaced = "No Spline Wrap was placed: ";
 
-std::string TypeLabel(std::int32_t type) {
-  switch (type) {
-    case Okeelvane: return "Arrow";
-    case KV_TYPE_EXTRUDE: return "Extrude";
-    case KV_TYPE_CLONER: return "Cloner";
-    case KV_TYPE_SPLINE_WRAP: return "Spline Wrap";
-    case KV_TYPE_SPLINE: return "Spline";
-    case KV_TYPE_NULL: return "Null";
-    default: return "Object " + std::to_string(type);
-  }
+std::size_t CountOfType(const KvDocument* doc, std::int32_t type) {
+  std::size_t count = 0;
+  ForEachObject(doc, [&](KvNode* node, std::size_t) {
+    count += kvhost::ObjectType(node) == type ? 1 : 0;
+    return true;
+  });
+  return count;
 }
+
+// The label the arrow's description gives parameter id, its symbol where it gives none.
+std::string LabelOf(const kvhost::Description& description, std::int32_t id) {
+  const kvhost::DescParameter* p = kvhost::FindParameter(description, id);
+  if (p == nullptr) return std::to_string(id);
+  return p->label.empty() ? p->symbol : p->label;
+}
+
+template <typename T>
+T ParameterOr(KvNode* node, std::int32_t id, T otherwise) {
+  if (const auto v = kvhost::GetParameter(kvhost::Container(node), id)) {
+    if (const auto* t = std::get_if<T>(&*v)) return *t;
+  }
+  return otherwise;
+}
+
+}  // namespace
 
 // The scratch folder is 0700 under a name nobody can guess: uploads in it are for this
 // user alone.
@@ -132,7 +146,7 @@ KvNode* Panel::InDocument(std::uint64_t serial) const {
 KvNode* Panel::Arrow(std::uint64_t serial) const {
   KvNode* node = InDocument(serial);
   if (kvhost::ObjectType(node) != Okeelvane) {
-    Refuse("object #" + std::to_string(serial) + " is a " + TypeLabel(kvhost::ObjectType(node)) +
+    Refuse("object #" + std::to_string(serial) + " is a " + kvhost::ObjectTypeName(kvhost::ObjectType(node)) +
            ", not an arrow");
   }
   return node;
@@ -148,6 +162,7 @@ std::uint64_t Panel::Add(std::string_view kind) {
   } else {
     Refuse("cannot add " + QuotedInput(kind) + " (arrow, spline or null)");
   }
+  NameNewObjects();
   ++version_;
   return kvhost::ObjectSerial(node);
 }
@@ -155,16 +170,22 @@ std::uint64_t Panel::Add(std::string_view kind) {
 std::uint64_t Panel::Set(std::uint64_t object, std::int32_t id, const Json& value) {
   KvNode* node = InDocument(object);
   if (kvhost::ObjectType(node) != Okeelvane) {
-    Refuse("the parameters of a " + TypeLabel(kvhost::ObjectType(node)) +
+    Refuse("the parameters of a " + kvhost::ObjectTypeName(kvhost::ObjectType(node)) +
            " are shown read-only here");
   }
   const kvhost::DescParameter* p = kvhost::FindParameter(session_.ArrowDescription(), id);
   if (p == nullptr) Refuse("the arrow has no parameter " + std::to_string(id));
+  const std::string label = p->label.empty() ? p->symbol : p->label;
   // The host's panel lets nobody edit a greyed field.
-  if (!kvhost::IsEnabled(node, id)) Refuse(p->symbol + " is greyed out by the current settings");
-  const kvhost::Value stored =
-      StoredValue(*p, value, [this](std::uint64_t serial) { return Find(serial); });
+  if (!kvhost::IsEnabled(node, id)) throw FieldRefusal(id, label + " is greyed out by the current settings");
+  kvhost::Value stored;
+  try {
+    stored = StoredValue(*p, value, [this](std::uint64_t serial) { return Find(serial); });
+  } catch (const ToolError& e) {
+    throw FieldRefusal(id, e.what());
+  }
   kvhost::SetParameter(Document(), node, id, stored);
+  NameNewObjects();
   ++version_;
   return object;
 }
@@ -178,9 +199,69 @@ std::uint64_t Panel::Press(std::uint64_t object, std::int32_t id) {
   if (id == ARROW_PRESET_LOAD || id == ARROW_PRESET_SAVE) {
     Refuse(p->symbol + " needs a file: use the page's Load or Save preset action");
   }
+  const std::size_t wraps = CountOfType(Document(), KV_TYPE_SPLINE_WRAP);
+  // Why no deformer will be placed depends on the arrow's place before the press.
+  const std::string why = id == ARROW_MAKE_WRAP ? WrapNotPlaced(arrow) : "";
+  const std::int32_t interpolation = ParameterOr<std::int32_t>(arrow, KV_SPLINEOBJECT_INTERPOLATION, -1);
   kvhost::PressButton(arrow, id);
+  if (id == ARROW_MAKE_WRAP && CountOfType(Document(), KV_TYPE_SPLINE_WRAP) == wraps) {
+    std::string notice = kWrapNotPlaced + why;
+    if (ParameterOr<std::int32_t>(arrow, KV_SPLINEOBJECT_INTERPOLATION, -1) != interpolation) {
+      notice += ". The arrow's interpolation was switched to " +
+                LabelOf(session_.ArrowDescription(), ARROW_WRAP_NATURAL_INTERPOLATION) +
+                " all the same; Undo takes that back";
+    }
+    notices_.push_back(notice);
+  }
+  // Named now, so that an object undone before the page saw it still takes its number.
+  NameNewObjects();
   ++version_;
   return object;
+}
+
+std::string Panel::WrapNotPlaced(KvNode* arrow) const {
+  const kvhost::Description& description = session_.ArrowDescription();
+  const auto label = [&](std::int32_t id) { return LabelOf(description, id); };
+  if (ParameterOr<KvNode*>(arrow, ARROW_WRAP_SPLINE, nullptr) == nullptr) {
+    return "no path spline is linked; choose one in " + label(ARROW_WRAP_SPLINE);
+  }
+  // The deformer the arrow already has: a child, then the siblings nearest first.
+  const auto wrap = [](const KvNode* n) { return kvhost::ObjectType(n) == KV_TYPE_SPLINE_WRAP; };
+  const std::vector<KvNode*> children = kvhost::Children(arrow);
+  KvNode* parent = kvhost::Parent(arrow);
+  const std::vector<KvNode*> siblings = parent != nullptr ? kvhost::Children(parent) : kvhost::TopObjects(Document());
+  if (std::any_of(children.begin(), children.end(), wrap) ||
+      std::any_of(siblings.begin(), siblings.end(), wrap)) {
+    return "the arrow has one already";
+  }
+  const bool addExtrude = ParameterOr<bool>(arrow, ARROW_WRAP_ADD_EXTRUDE, false);
+  if (!addExtrude && parent != nullptr && kvhost::ObjectType(parent) != KV_TYPE_EXTRUDE) {
+    return "the arrow's parent is a " + kvhost::ObjectTypeName(kvhost::ObjectType(parent)) + "; switch on " +
+           label(ARROW_WRAP_ADD_EXTRUDE);
+  }
+  return "the host could not make the objects it needs";
+}
+
+void Panel::NameNewObjects() {
+  std::vector<KvNode*> unnamed;
+  ForEachObject(Document(), [&](KvNode* node, std::size_t) {
+    if (names_.count(kvhost::ObjectSerial(node)) == 0) unnamed.push_back(node);
+    return true;
+  });
+  // Serials grow as objects are made.
+  std::sort(unnamed.begin(), unnamed.end(),
+            [](const KvNode* a, const KvNode* b) { return kvhost::ObjectSerial(a) < kvhost::ObjectSerial(b); });
+  for (const KvNode* node : unnamed) {
+    const std::int32_t type = kvhost::ObjectType(node);
+    names_[kvhost::ObjectSerial(node)] = kvhost::ObjectTypeName(type) + " " + std::to_string(++counters_[type]);
+  }
+}
+
+std::string Panel::NameOf(const KvNode* node) {
+  const auto it = names_.find(kvhost::ObjectSerial(node));
+  if (it != names_.end()) return it->second;
+  NameNewObjects();
+  return names_[kvhost::ObjectSerial(node)];
 }
 
 std::uint64_t Panel::Move(std::uint64_t object, std::optional<std::uint64_t> parent, bool last) {

@@ -9,13 +9,16 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "json_text.h"
 #include "local_files.h"
 #include "plugin_session.h"
+#include "tool_error.h"
 
 namespace kvtool {
 
@@ -29,6 +32,13 @@ constexpr kvhost::UndoLimits kPanelUndoLimits{100, 32 * 1024 * 1024};
 // with its depth (0 at the top), until visit returns false. A loop, not a recursion: the
 // depth is the user's to choose.
 void ForEachObject(const KvDocument* doc, const std::function<bool(KvNode* node, std::size_t depth)>& visit);
+
+// A value the page sent for one of the arrow's fields was refused: the message names the
+// field by its label, and parameter tells the page which field to mark.
+struct FieldRefusal : ToolError {
+  FieldRefusal(std::int32_t id, const std::string& message) : ToolError(kStatusBadInput, message), parameter(id) {}
+  std::int32_t parameter;
+};
 
 // A preset the module wrote, to be handed to the browser.
 struct SavedPreset {
@@ -45,7 +55,8 @@ class Panel {
   Panel& operator=(const Panel&) = delete;
 
   // What the page shows, with object (a serial) selected; without it, or when it is no
-  // longer in the document, the first arrow of the tree. Message boxes are returned once.
+  // longer in the document, the first arrow of the tree. Message boxes and the panel's own
+  // notes on what an action did not do are returned once.
   Json State(std::optional<std::uint64_t> object);
   // Grows with every action that went through; the state carries it, so that a page can
   // tell that another one changed the document. Safe from any thread.
@@ -60,7 +71,8 @@ class Panel {
   // The user's edit of parameter id of object; value as the page sends it (number, bool,
   // string, or for links the target's serial or null), numbers in the unit shown.
   std::uint64_t Set(std::uint64_t object, std::int32_t id, const Json& value);
-  // A button of the arrow's description other than the two preset buttons.
+  // A button of the arrow's description other than the two preset buttons. When Make
+  // Spline Wrap placed no deformer, a note says why.
   std::uint64_t Press(std::uint64_t object, std::int32_t id);
   // The user's drag: object goes first or last under parent (nullopt: the top level).
   std::uint64_t Move(std::uint64_t object, std::optional<std::uint64_t> parent, bool last);
@@ -80,23 +92,31 @@ class Panel {
   void RemoveScratch() const;
   // The object of serial in the document; null when there is none.
   KvNode* Find(std::uint64_t serial) const;
+  // The object's name on the page: its type's name and a number counting the objects of
+  // that type in the order they were made ("Extrude 1"), kept while the panel runs.
+  std::string NameOf(const KvNode* node);
 
  private:
   KvNode* InDocument(std::uint64_t serial) const;  // throws when absent
   KvNode* Arrow(std::uint64_t serial) const;       // throws unless an arrow
+  void TreeAndObjects(Json& tree, Json& objects);
   Json ObjectJson(KvNode* node);
   Json ArrowParameters(KvNode* arrow);
   Json Preview(KvNode* arrow);
   // text with the private folder's path taken out, for the page.
   std::string Private(std::string text) const;
+  // Names every object of the document that has none yet, in the order they were made.
+  void NameNewObjects();
+  // Why Make Spline Wrap placed no deformer, seen from the arrow's place and settings.
+  std::string WrapNotPlaced(KvNode* arrow) const;
 
   PluginSession session_;
   kvhost::ScratchFolder scratch_;  // private folder for uploads and saved presets
   std::size_t dialogsReturned_ = 0;
+  std::vector<std::string> notices_;  // for the next state
+  std::map<std::uint64_t, std::string> names_;  // by serial
+  std::map<std::int32_t, int> counters_;        // by type: the last number given
   std::atomic<std::uint64_t> version_{1};
 };
-
-// A label for an object type: "Arrow", "Extrude", "Cloner", ...
-std::string TypeLabel(std::int32_t type);
 
 }  // namespace kvtool

@@ -14,28 +14,6 @@
 namespace kvtool {
 namespace {
 
-// The tree as the page shows it, each object with its children, and the objects in the
-// tree's order, for the link fields' choices.
-void TreeAndObjects(const KvDocument* doc, Json& tree, Json& objects) {
-  tree = Json::array();
-  objects = Json::array();
-  // lists[d]: the list the next object at depth d goes into, the children of the last
-  // object at depth d - 1. Only lists[d] grows, so the ones above it stay in place.
-  std::vector<Json*> lists{&tree};
-  ForEachObject(doc, [&](KvNode* node, std::size_t depth) {
-    const std::int32_t type = kvhost::ObjectType(node);
-    lists.resize(depth + 1);
-    Json& list = *lists[depth];
-    list.push_back(Json{{"id", kvhost::ObjectSerial(node)},
-                        {"type", type},
-                        {"label", TypeLabel(type)},
-                        {"children", Json::array()}});
-    lists.push_back(&list.back()["children"]);
-    objects.push_back(Json{{"id", kvhost::ObjectSerial(node)}, {"label", TypeLabel(type)}});
-    return true;
-  });
-}
-
 KvNode* FirstArrow(const KvDocument* doc) {
   KvNode* arrow = nullptr;
   ForEachObject(doc, [&](KvNode* node, std::size_t) {
@@ -72,6 +50,28 @@ bool IsFinite(const KvVector& p) { return std::isfinite(p.x) && std::isfinite(p.
 
 }  // namespace
 
+// The tree as the page shows it, each object with its children, and the objects in the
+// tree's order, for the link fields' choices.
+void Panel::TreeAndObjects(Json& tree, Json& objects) {
+  tree = Json::array();
+  objects = Json::array();
+  // lists[d]: the list the next object at depth d goes into, the children of the last
+  // object at depth d - 1. Only lists[d] grows, so the ones above it stay in place.
+  std::vector<Json*> lists{&tree};
+  ForEachObject(Document(), [&](KvNode* node, std::size_t depth) {
+    const std::int32_t type = kvhost::ObjectType(node);
+    lists.resize(depth + 1);
+    Json& list = *lists[depth];
+    list.push_back(Json{{"id", kvhost::ObjectSerial(node)},
+                        {"type", type},
+                        {"label", NameOf(node)},
+                        {"children", Json::array()}});
+    lists.push_back(&list.back()["children"]);
+    objects.push_back(Json{{"id", kvhost::ObjectSerial(node)}, {"label", NameOf(node)}});
+    return true;
+  });
+}
+
 void ForEachObject(const KvDocument* doc, const std::function<bool(KvNode* node, std::size_t depth)>& visit) {
   // One level per depth reached so far: its objects and the next one to visit.
   struct Level {
@@ -98,7 +98,8 @@ Json Panel::State(std::optional<std::uint64_t> object) {
 
   Json state, tree, objects;
   state["version"] = Version();
-  TreeAndObjects(Document(), tree, objects);
+  NameNewObjects();
+  TreeAndObjects(tree, objects);
   if (selected != nullptr) {
     state["selected"] = kvhost::ObjectSerial(selected);
     state["object"] = ObjectJson(selected);
@@ -118,6 +119,8 @@ Json Panel::State(std::optional<std::uint64_t> object) {
   for (std::size_t i = dialogsReturned_; i < shown.size(); ++i) dialogs.push_back(shown[i].text);
   dialogsReturned_ = shown.size();
   state["dialogs"] = dialogs;
+  state["notices"] = notices_;
+  notices_.clear();
   Json errors = Json::array();
   for (const std::string& e : session_.TakeHostErrors()) errors.push_back(Private(e));
   state["hostErrors"] = errors;
@@ -129,7 +132,7 @@ Json Panel::State(std::optional<std::uint64_t> object) {
 
 Json Panel::ObjectJson(KvNode* node) {
   const std::int32_t type = kvhost::ObjectType(node);
-  Json object{{"id", kvhost::ObjectSerial(node)}, {"type", type}, {"label", TypeLabel(type)}};
+  Json object{{"id", kvhost::ObjectSerial(node)}, {"type", type}, {"label", NameOf(node)}};
   if (type == Okeelvane) {
     object["editable"] = true;
     object["groups"] = Json::array();
@@ -148,13 +151,18 @@ Json Panel::ObjectJson(KvNode* node) {
   Json parameters = Json::array();
   for (const kvhost::HostParameterType& param : kvhost::HostParameterTypes(type)) {
     const auto value = kvhost::GetParameter(kvhost::Container(node), param.id);
-    parameters.push_back(Json{{"id", param.id},
-                              {"symbol", std::to_string(param.id)},
-                              {"label", std::to_string(param.id)},
-                              {"kind", KindName(KindOfHostValue(param.valueType))},
-                              {"group", ""},
-                              {"value", value ? HostValueJson(*value) : Json(nullptr)},
-                              {"enabled", false}});
+    Json entry{{"id", param.id},
+               {"symbol", std::to_string(param.id)},
+               {"label", param.name},
+               {"kind", KindName(KindOfHostValue(param.valueType))},
+               {"group", ""},
+               {"value", value ? HostValueJson(*value) : Json(nullptr)},
+               {"enabled", false}};
+    if (!param.choices.empty()) {
+      entry["cycle"] = Json::array();
+      for (const kvhost::HostChoice& c : param.choices) entry["cycle"].push_back(Json{{"value", c.value}, {"label", c.name}});
+    }
+    parameters.push_back(entry);
   }
   object["parameters"] = parameters;
   return object;

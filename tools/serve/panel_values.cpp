@@ -15,7 +15,10 @@ namespace {
 using kvhost::DescParameter;
 using kvhost::ParamType;
 
-[[noreturn]] void RefuseFor(const DescParameter& p, const std::string& why) { Refuse(p.symbol + ": " + why); }
+// Messages name the field by the label the page shows, by its symbol where it has none.
+[[noreturn]] void RefuseFor(const DescParameter& p, const std::string& why) {
+  Refuse((p.label.empty() ? p.symbol : p.label) + ": " + why);
+}
 
 // Scaled values are rounded to 12 significant digits, so that a stored 0.35 shows as 35
 // rather than 35.00000000000001. strtod, unlike stod, takes a subnormal result as it is.

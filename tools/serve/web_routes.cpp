@@ -1,6 +1,7 @@
 // The page and the panel's JSON API. Every action answers with the new state (as
 // GET /api/state does), or with {"error": message}: status 400, having changed nothing,
-// when the request is wrong; status 500 when the host or the module failed the operation.
+// when the request is wrong (with "parameter": the id of the field whose value was
+// refused, where it is one); status 500 when the host or the module failed the operation.
 //
 //   GET  /                          the page (and /panel.css, /panel.js)
 //   GET  /api/state?object=N        the state with object N selected
@@ -136,6 +137,9 @@ WebServer::RouteHandler WebServer::Acting(std::function<std::optional<std::uint6
     try {
       const std::optional<std::uint64_t> selected = action(req);
       return JsonAnswer(200, panel_.State(selected));
+    } catch (const FieldRefusal& e) {
+      // The page marks the field the refused value was typed into.
+      return JsonAnswer(400, Json{{"error", e.what()}, {"parameter", e.parameter}});
     } catch (const ToolError& e) {
       return JsonError(e.status == kStatusBadInput ? 400 : 500, e.what());
     } catch (const StaleView& e) {
