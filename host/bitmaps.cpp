@@ -5,6 +5,7 @@
 #include <new>
 
 #include "accounting.h"
+#include "host_model.h"
 #include "file_paths.h"
 #include "resources.h"
 #include "tiff_reader.h"
@@ -20,9 +21,14 @@ KvBitmap* NewBitmap(KvBitmap&& contents) {
 }
 
 KvBitmap* BmLoad(const KvFilename* file, double pixelRatio) {
-  if (!file || file->path.empty()) return nullptr;
+  if (!file || file->path.empty()) {
+    NoteResourceRequest("bitmap (no path)", false);
+    return nullptr;
+  }
   KvBitmap contents;
-  if (!ReadTiff(ResolveResourceFile(file->path), contents)) return nullptr;
+  const bool read = ReadTiff(ResolveResourceFile(file->path), contents);
+  NoteResourceRequest("bitmap " + file->path, read);
+  if (!read) return nullptr;
   contents.pixelRatio = pixelRatio > 0 ? pixelRatio : 1.0;
   return NewBitmap(std::move(contents));
 }

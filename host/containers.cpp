@@ -95,6 +95,7 @@ void Merge(KvContainer* dst, const KvContainer* src) {
 }
 
 int32_t GetType(const KvContainer* c, int32_t id) {
+  NoteParameterRead(c, id);
   if (c == nullptr) return KV_VALUE_NONE;
   const auto it = c->values.find(id);
   if (it == c->values.end()) return KV_VALUE_NONE;
@@ -104,31 +105,37 @@ int32_t GetType(const KvContainer* c, int32_t id) {
 bool Remove(KvContainer* c, int32_t id) { return c != nullptr && c->values.erase(id) > 0; }
 
 double GetFloat(const KvContainer* c, int32_t id, double def) {
+  NoteParameterRead(c, id);
   const double* v = Find<double>(c, id);
   return v != nullptr ? *v : def;
 }
 
 int32_t GetInt32(const KvContainer* c, int32_t id, int32_t def) {
+  NoteParameterRead(c, id);
   const int32_t* v = Find<int32_t>(c, id);
   return v != nullptr ? *v : def;
 }
 
 bool GetBool(const KvContainer* c, int32_t id, bool def) {
+  NoteParameterRead(c, id);
   const bool* v = Find<bool>(c, id);
   return v != nullptr ? *v : def;
 }
 
 KvVector GetVector(const KvContainer* c, int32_t id, KvVector def) {
+  NoteParameterRead(c, id);
   const KvVector* v = Find<KvVector>(c, id);
   return v != nullptr ? *v : def;
 }
 
 KvString* GetString(const KvContainer* c, int32_t id, const KvString* def) {
+  NoteParameterRead(c, id);
   const std::string* v = Find<std::string>(c, id);
   return NewString(v != nullptr ? std::string_view(*v) : StringText(def));
 }
 
 KvNode* GetLink(const KvContainer* c, int32_t id, KvDocument* doc, int32_t instanceOf) {
+  NoteParameterRead(c, id);
   const LinkValue* v = Find<LinkValue>(c, id);
   if (v == nullptr || v->serial == 0) return nullptr;
   KvNode* node = LiveNode(v->serial);

@@ -3,18 +3,22 @@
 
 #include <cstdlib>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "accounting.h"
 #include "console.h"
+#include "test_powers.h"
 
 namespace kvhost {
 namespace {
 
-std::unordered_set<void*>& Blocks() {
-  static std::unordered_set<void*> blocks;
+// Each live block with its size.
+std::unordered_map<void*, std::int64_t>& Blocks() {
+  static std::unordered_map<void*, std::int64_t> blocks;
   return blocks;
 }
+
+std::int64_t g_liveBytes = 0;  // the sizes of the blocks, under BlocksLock
 
 // Framework memory is asked for from several threads at once (contours of distinct
 // objects): the set of live blocks is shared by all of them.
@@ -34,7 +38,8 @@ void* AllocFrameworkMemory(std::int64_t size) {
     return nullptr;
   }
   const std::lock_guard<std::mutex> hold(BlocksLock());
-  Blocks().insert(memory);
+  Blocks().emplace(memory, size);
+  g_liveBytes += size;
   return memory;
 }
 
@@ -43,7 +48,12 @@ void FreeFrameworkMemory(void* memory) {
   bool known = false;
   {
     const std::lock_guard<std::mutex> hold(BlocksLock());
-    known = Blocks().erase(memory) != 0;
+    const auto block = Blocks().find(memory);
+    known = block != Blocks().end();
+    if (known) {
+      g_liveBytes -= block->second;
+      Blocks().erase(block);
+    }
   }
   if (!known) {
     ReportHostError("framework memory freed that the host did not allocate");
@@ -56,8 +66,14 @@ void FreeFrameworkMemory(void* memory) {
 // Memory still live at a reset is a leak of a module that is unloaded by now.
 void FreeLeakedFrameworkMemory() {
   const std::lock_guard<std::mutex> hold(BlocksLock());
-  for (void* block : Blocks()) std::free(block);
+  for (const auto& block : Blocks()) std::free(block.first);
   Blocks().clear();
+  g_liveBytes = 0;
+}
+
+std::int64_t LiveFrameworkBytes() {
+  const std::lock_guard<std::mutex> hold(BlocksLock());
+  return g_liveBytes;
 }
 
 }  // namespace kvhost

@@ -175,4 +175,8 @@ void FreeLeakedContainers();
 void ResetTables();
 KvHostTables* TablesForNextCall();
 
+// Records of the module's requests (requests.cpp), kept while recording is on.
+void NoteParameterRead(const KvContainer* container, std::int32_t id);
+void NoteResourceRequest(std::string what, bool resolved);
+
 }  // namespace kvhost

@@ -5,6 +5,7 @@
 #include "console.h"
 #include "file_paths.h"
 #include "host.h"
+#include "host_model.h"
 #include "host_strings.h"
 #include "module_loader.h"
 
@@ -88,17 +89,32 @@ std::unique_ptr<Module> Module::InProcess(KvModuleMain main, KvModuleRecord* rec
 
 Module::~Module() {
   while (initCount_ > 0) End();
+  for (std::int32_t id : OwnPluginIds()) UnregisterPlugin(id);
+  CloseLibrary(library_);
+}
+
+std::vector<std::int32_t> Module::OwnPluginIds() const {
+  std::vector<std::int32_t> own;
   for (std::int32_t id : PluginIds()) {
     bool before = false;
     for (std::int32_t old : pluginsBefore_) before = before || old == id;
-    if (!before) UnregisterPlugin(id);
+    if (!before) own.push_back(id);
   }
-  CloseLibrary(library_);
+  return own;
+}
+
+// The module gives the host's tables back at its last end, so its objects are released
+// (through its destructor, which calls the host) before it.
+void Module::ReleaseOwnNodes() {
+  for (std::int32_t id : OwnPluginIds()) {
+    if (const PluginEntry* plugin = FindPluginEntry(id)) ReleasePluginNodes(plugin);
+  }
 }
 
 std::int32_t Module::Call(std::int32_t action, std::intptr_t first, void* second,
                           void* third) {
   if (action == KV_ACTION_INIT_SYSTEM) ++initCount_;
+  if (action == KV_ACTION_END && initCount_ == 1) ReleaseOwnNodes();
   if (action == KV_ACTION_END && initCount_ > 0) --initCount_;
   const std::int32_t result = main_(action, first, second, third);
   calls_.push_back(EntryCall{action, first, second, third, result});

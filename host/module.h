@@ -60,6 +60,8 @@ class Module {
  private:
   Module() = default;
   std::int32_t InitialiseWith(const KvFilename* path);
+  std::vector<std::int32_t> OwnPluginIds() const;  // registered since the module loaded
+  void ReleaseOwnNodes();
 
   void* library_ = nullptr;
   KvModuleMain main_ = nullptr;

@@ -4,6 +4,7 @@
 #include "framework_memory.h"
 #include "host.h"
 #include "host_strings.h"
+#include "test_powers.h"
 
 namespace kvhost {
 
@@ -22,6 +23,7 @@ void ResetHost() {
   FreeLeakedStrings();
   FreeLeakedContainers();
   ClearAllocationFaults();
+  RecordRequests(false);
   ResetObjectFaults();
   ResetFileServices();  // scripted dialogs and file faults of an earlier test
   ResetAllocationCounters();

@@ -14,6 +14,7 @@
 #include "console.h"
 #include "file_paths.h"
 #include "host.h"
+#include "host_model.h"
 #include "host_strings.h"
 #include "local_files.h"
 #include "resource_parser.h"
@@ -204,6 +205,7 @@ void LrFree(KvResource* res) {
 
 KvString* LrLoadString(const KvResource* res, std::int32_t id) {
   const std::string* text = res ? FindString(res->folder, id) : nullptr;
+  NoteResourceRequest("string " + std::to_string(id), text != nullptr);
   return text ? NewString(*text) : nullptr;
 }
 

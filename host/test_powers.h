@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "accounting.h"
+#include "host_tables.h"
 
 namespace kvhost {
 
@@ -23,6 +24,8 @@ void ClearAllocationFaults();
 std::int64_t LiveAllocations(AllocKind kind);
 std::int64_t LiveAllocations();  // all kinds
 std::int64_t TotalAllocations(AllocKind kind);
+// The bytes of the framework memory blocks live now (framework_memory.cpp).
+std::int64_t LiveFrameworkBytes();
 // The next spline allocated gets a point tag without storage (null data, count 0).
 void FailNextSplineStorage();
 
@@ -79,6 +82,24 @@ void ClearFileFaults();
 // more than the file still holds.
 std::int64_t LargestStringReservation();
 void ResetLargestStringReservation();
+
+// ---- The module's requests (requests.cpp) ----------------------------------------------
+
+struct ParameterRead {
+  const KvContainer* container;
+  std::int32_t id;
+};
+struct ResourceRequest {
+  std::string what;  // "string 10000", "bitmap <path>"
+  bool resolved = false;
+};
+// Starts (forgetting earlier records) or stops recording what the module asks for.
+void RecordRequests(bool on);
+// Every id the module read from a container through the table (Get* and GetType), in
+// order, since recording started.
+std::vector<ParameterRead> ParameterReads();
+// Every string and bitmap the module asked the resources for, since recording started.
+std::vector<ResourceRequest> ResourceRequests();
 
 // ---- Reset (reset.cpp) -----------------------------------------------------------------
 

@@ -23,6 +23,11 @@ namespace {
 // Action 1 calls not yet matched by an action 3.
 Int32 g_initCount = 0;
 
+// True from an action 1 that took the host's tables and passed its checks until the last
+// action 3. Only then do actions 2 and 6 reach the plug-in: before, after a refusal and
+// after the end there are no tables it may call through.
+Bool g_accepted = false;
+
 Int32 InitSystem(intptr_t first, void* third) {
   if (g_initCount++ != 0) return KV_RESULT_OK;
   Int32 apiVersion = 0;
@@ -32,7 +37,11 @@ Int32 InitSystem(intptr_t first, void* third) {
   const Bool noPath = third == nullptr;
   // Both checks only read what the host handed over and both refuse with nothing kept, so
   // the order in which they are made cannot be seen: one condition serves both flavours.
-  if (tooOld || noPath) return KV_RESULT_REFUSED;
+  if (tooOld || noPath) {
+    FreeOS();
+    return KV_RESULT_REFUSED;
+  }
+  g_accepted = true;
 
   void* holder = NewMemClear(static_cast<Int>(sizeof(Filename)));
   if (holder == nullptr) {
@@ -45,11 +54,16 @@ Int32 InitSystem(intptr_t first, void* third) {
 }
 
 Int32 EndSystem() {
+  // An action 3 without its action 1 has nothing to end (and must not make the next
+  // action 1 look like a nested one).
+  if (g_initCount == 0) return KV_RESULT_OK;
   if (--g_initCount != 0) return KV_RESULT_OK;
   // Without the host's tables nothing was kept, and the releases below call nothing.
-  if (OSReady()) PluginEnd();
+  if (g_accepted) PluginEnd();
   g_resource.Free();
   DeleteObj(g_pluginPath);
+  g_accepted = false;
+  FreeOS();  // the tables are the host's to take back now
 #if defined(_WIN32) && defined(__GLIBCXX__)
   __gnu_cxx::__freeres();  // the module throws nothing, so the pool is never needed after
 #endif
@@ -63,16 +77,16 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
     case KV_ACTION_INIT_SYSTEM:
       return InitSystem(first, third);
     case KV_ACTION_START:
-      // Without the host's tables the plug-in could call nothing: a host that starts a
-      // module whose initialisation it refused gets a failed start, not a crash.
-      if (!OSReady()) return KV_RESULT_FAILED;
+      // Without accepted tables the plug-in could call nothing: a host that starts a
+      // module whose initialisation was refused, or that has ended, gets a failed start.
+      if (!g_accepted) return KV_RESULT_FAILED;
       return PluginStart() ? KV_RESULT_OK : KV_RESULT_FAILED;
     case KV_ACTION_END:
       return EndSystem();
     case KV_ACTION_PROBE:
       return KV_RESULT_PROBE;
     case KV_ACTION_MESSAGE:
-      if (!OSReady()) return KV_RESULT_UNHANDLED;
+      if (!g_accepted) return KV_RESULT_UNHANDLED;
       return PluginMessage(static_cast<Int32>(first), second) ? KV_RESULT_OK : KV_RESULT_UNHANDLED;
     default:
       return KV_RESULT_UNHANDLED;

@@ -5,10 +5,15 @@
 // makes a PlantedArrow, the real arrow object with the one method overridden that carries
 // the fault.
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
 #include "arrow_presets.h"
+#include "ge_entry.h"
+#include "ge_export.h"
+#include "operatingsystem.h"
 #include "description/okeelvane.h"
 #include "keelvane.h"
 
@@ -26,14 +31,29 @@ Vector g_scratch[kMostPoints];
 void* g_neverFreed = nullptr;
 #endif
 
+#if defined(PLANTED_LEAK_PER_CYCLE)
+void* volatile g_lost = nullptr;
+#endif
+
 }  // namespace
 
 class PlantedArrow : public ArrowObject {
  public:
   static NodeData* Alloc() { return NewObjClear<PlantedArrow>(); }
 
+#if defined(PLANTED_FAT_ARROW)
+  // 16 MiB of framework memory held as long as the object lives.
+  Bool Init(GeListNode* node) override {
+    if (!ArrowObject::Init(node)) return false;
+    if (held == nullptr) held = NewMemClear(Int{16} << 20);
+    return true;
+  }
+  ~PlantedArrow() override { DeleteMemPtr(held); }
+#endif
+
 #if defined(PLANTED_NAN_IN_CONTOUR) || defined(PLANTED_RACY_GLOBAL) || \
-    defined(PLANTED_CRASH_ON_FAILED_ALLOCATION) || defined(PLANTED_HANG_IN_CONTOUR)
+    defined(PLANTED_CRASH_ON_FAILED_ALLOCATION) || defined(PLANTED_HANG_IN_CONTOUR) || \
+    defined(PLANTED_SLOW_CONTOUR)
   SplineObject* GetContour(BaseObject* op, BaseDocument* doc, Float lod, BaseThread* bt) override {
     SplineObject* spline = ArrowObject::GetContour(op, doc, lod, bt);
     Vector* points = spline != nullptr ? spline->GetPointW() : nullptr;
@@ -45,9 +65,15 @@ class PlantedArrow : public ArrowObject {
 #elif defined(PLANTED_HANG_IN_CONTOUR)
     // A tail notch deeper than 50 never converges.
     while (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) std::this_thread::sleep_for(std::chrono::seconds(1));
+#elif defined(PLANTED_SLOW_CONTOUR)
+    // A third of a millisecond of work for every outline.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(300);
+    while (std::chrono::steady_clock::now() < until) {}
 #elif defined(PLANTED_RACY_GLOBAL)
     for (Int32 i = 0; i < count && i < kMostPoints; ++i) g_scratch[i] = points[i];
-    std::this_thread::yield();
+    // A moment between writing and reading back, in which another thread's writes land.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(2);
+    while (std::chrono::steady_clock::now() < until) {}
     for (Int32 i = 0; i < count && i < kMostPoints; ++i) points[i] = g_scratch[i];
 #else
     // Scratch memory used without looking whether it came.
@@ -82,6 +108,9 @@ class PlantedArrow : public ArrowObject {
 #endif
 
  private:
+#if defined(PLANTED_FAT_ARROW)
+  void* held = nullptr;
+#endif
 #if defined(PLANTED_PRESET_READ_PAST_END)
   // The load button's reader, which takes a file that ends early as read to its end.
   Bool LoadPastTheEnd(BaseObject* op, BaseDocument* doc) {
@@ -107,9 +136,55 @@ class PlantedArrow : public ArrowObject {
 #endif
 };
 
+#if defined(PLANTED_ENTRY_AFTER_REFUSAL) || defined(PLANTED_ENTRY_AFTER_END)
+// The framework's entry point, built under another name (c4d_main is defined as
+// PlantedFrameworkMain for this module), wrapped by an entry that keeps the host's tables
+// where the framework gives them up and hands actions 2 and 6 to the plug-in through them.
+#undef c4d_main
+extern "C" Int32 PlantedFrameworkMain(Int32 action, intptr_t first, void* second, void* third);
+
+namespace {
+
+const KvHostTables* g_keptTables = nullptr;
+Int32 g_plantedCount = 0;
+Bool g_stale = false;
+
+}  // namespace
+
+extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, void* third) {
+  const Int32 answer = PlantedFrameworkMain(action, first, second, third);
+  if (action == KV_ACTION_INIT_SYSTEM && g_plantedCount++ == 0) {
+    g_keptTables = reinterpret_cast<const KvHostTables*>(first);
+#if defined(PLANTED_ENTRY_AFTER_REFUSAL)
+    g_stale = answer == KV_RESULT_REFUSED;
+#endif
+  }
+  if (action == KV_ACTION_END && g_plantedCount > 0 && --g_plantedCount == 0) {
+#if defined(PLANTED_ENTRY_AFTER_END)
+    g_stale = true;
+#endif
+  }
+  if (!g_stale || g_keptTables == nullptr) return answer;
+  if (action == KV_ACTION_START) {
+    InitOS(g_keptTables, nullptr);
+    return PluginStart() ? KV_RESULT_OK : KV_RESULT_FAILED;
+  }
+  if (action == KV_ACTION_MESSAGE) {
+    InitOS(g_keptTables, nullptr);
+    return PluginMessage(static_cast<Int32>(first), second) ? KV_RESULT_OK : KV_RESULT_UNHANDLED;
+  }
+  return answer;
+}
+#endif
+
 DataAllocator* ArrowAllocator() {
 #if defined(PLANTED_LEAK_ON_UNLOAD)
   if (g_neverFreed == nullptr) g_neverFreed = NewMemClear(64);
+#elif defined(PLANTED_LEAK_PER_CYCLE)
+  // 4 KiB of the C runtime's memory at every start, written to and never freed: lost at
+  // every unload, and no host allocation shows it.
+  g_lost = std::malloc(4096);
+  if (g_lost != nullptr) std::memset(g_lost, 1, 4096);
 #endif
   return PlantedArrow::Alloc;
 }

@@ -56,7 +56,8 @@ class TempDir : public kvhost::ScratchFolder {
 };
 
 // Runs keelvane with args; input is its stdin. The environment is the test's own without
-// KEELVANE_PLUGIN, plus the entries of extraEnv ("NAME=value").
+// KEELVANE_PLUGIN, with the entries of extraEnv ("NAME=value") added or in place of the
+// test's own.
 inline Result Keelvane(const std::vector<std::string>& args, const std::string& input = "",
                   const std::vector<std::string>& extraEnv = {}) {
   TempDir io;
@@ -77,7 +78,11 @@ inline Result Keelvane(const std::vector<std::string>& args, const std::string& 
 
   std::vector<std::string> envStore;
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string(*e).rfind("KEELVANE_PLUGIN=", 0) != 0) envStore.emplace_back(*e);
+    const std::string entry(*e);
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    const bool replaced = std::any_of(extraEnv.begin(), extraEnv.end(),
+                                      [&](const std::string& x) { return x.rfind(name, 0) == 0; });
+    if (name != "KEELVANE_PLUGIN=" && !replaced) envStore.push_back(entry);
   }
   envStore.insert(envStore.end(), extraEnv.begin(), extraEnv.end());
   std::vector<char*> envp;

@@ -13,6 +13,15 @@
 
 namespace kvcheck {
 
+// What the module may cost, as the budgets check measures it: the 99th percentile of a
+// contour call, the host memory one arrow holds, and the time from loading the module to
+// its arrow registered. The defaults hold on a loaded machine and in sanitizer builds.
+struct Budgets {
+  double contourMicroseconds = 100.0;
+  double arrowKiB = 64.0;
+  double loadMilliseconds = 50.0;
+};
+
 // What a check is given: the plug-in folder, how thorough to be, and its random source,
 // seeded from the run's seed and the check's name so that `--only` repeats a check alone.
 struct CheckContext {
@@ -26,6 +35,13 @@ struct CheckContext {
   // Tells the parent how far the check is (for its progress bar) and what it is doing
   // now (named when the child dies). Cheap to call often.
   std::function<void(std::int64_t done, std::int64_t total, const std::string& now)> progress;
+  // Names a step inside the current case (loading the module, ...) until the next call;
+  // an empty text ends it. A check that hangs is reported with its case and step.
+  std::function<void(const std::string& step)> step;
+  // "win" or "mac": the flavour the module and its folder must be; empty: the folder's own.
+  std::string flavour;
+  // The budgets of the budgets check.
+  Budgets budgets;
 
   // The number of random cases for this level: base at level 1, 40 times that at level 5.
   std::int64_t Cases(std::int64_t base) const;
@@ -41,6 +57,7 @@ struct CheckResult {
   bool passed = true;
   std::string seen;      // on failure: what the check saw
   std::string expected;  // and what it expected instead
+  std::string figures;   // what the check measured, for its report line (may be empty)
 
   // Records a failure; the first one is the one reported.
   void Fail(const std::string& seenText, const std::string& expectedText);
@@ -66,6 +83,8 @@ void RunUndo(CheckContext& context, CheckResult& result);
 void RunFaults(CheckContext& context, CheckResult& result);
 void RunLifecycle(CheckContext& context, CheckResult& result);
 void RunThreads(CheckContext& context, CheckResult& result);
+void RunBudgets(CheckContext& context, CheckResult& result);
+void RunPackage(CheckContext& context, CheckResult& result);
 
 // The exit code of a child whose check ran to its end and wrote its result.
 constexpr int kChildDone = 0;

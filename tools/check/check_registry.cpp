@@ -35,8 +35,10 @@ const std::vector<CheckInfo>& RegisteredChecks() {
       {"presets", "random objects saved and loaded; files cut at every offset and with bytes changed load or change nothing", RunPresets},
       {"undo", "random sequences of the user's actions: one undo and one redo give back the document exactly", RunUndo},
       {"faults", "every allocation of every operation made to fail in turn: no crash, no leak, the document unchanged or as after the operation", RunFaults},
-      {"lifecycle", "repeated load, start and unload: no live host allocation after each, no growth of the process", RunLifecycle},
+      {"lifecycle", "repeated load, start and unload: no live host allocation after each, no growth of the process per cycle after a warm-up", RunLifecycle},
       {"threads", "contours of distinct objects from 8 threads at once equal those of one thread", RunThreads},
+      {"package", "res/ and presets/ beside the module; every id a new object holds or the module reads described; every string and the icon it asks for in res/", RunPackage},
+      {"budgets", "a contour call's median and 99th percentile, host memory per arrow, load to registered: each within its budget", RunBudgets},
   };
   return checks;
 }

@@ -16,6 +16,16 @@ constexpr double kLongestLength = 1000.0;
 
 }  // namespace
 
+std::filesystem::path ScratchOf(const CheckContext& context) {
+  if (context.scratch.empty()) throw kvtool::ToolError(kvtool::kStatusBadInput, "the check has no scratch folder");
+  std::filesystem::create_directories(context.scratch);
+  return context.scratch;
+}
+
+void Step(const CheckContext& context, const std::string& step) {
+  if (context.step) context.step(step);
+}
+
 std::vector<ParameterEdit> RandomArrowValues(const kvhost::Description& description,
                                              CheckContext& context, bool degenerate) {
   std::vector<ParameterEdit> edits;
@@ -84,7 +94,10 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
 std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckResult& result) {
   kvhost::ResetHost();
   try {
-    return kvtool::LoadPluginModule(context.plugin);
+    Step(context, "loading the module");
+    auto module = kvtool::LoadPluginModule(context.plugin);
+    Step(context, "");
+    return module;
   } catch (const kvtool::ToolError& e) {
     result.Fail(std::string("the module did not load: ") + e.what(), "it loads and exports its entry point");
     return nullptr;
@@ -92,7 +105,10 @@ std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckRes
 }
 
 std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context) {
-  return std::make_unique<kvtool::PluginSession>(context.plugin);
+  Step(context, "loading and starting the module");
+  auto session = std::make_unique<kvtool::PluginSession>(context.plugin);
+  Step(context, "");
+  return session;
 }
 
 }  // namespace kvcheck

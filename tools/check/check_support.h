@@ -14,6 +14,12 @@
 
 namespace kvcheck {
 
+// The check's own scratch folder: the run removes it, or keeps it when the check fails.
+std::filesystem::path ScratchOf(const CheckContext& context);
+
+// Names the step the check is in (see CheckContext::step), when anyone listens.
+void Step(const CheckContext& context, const std::string& step);
+
 struct ParameterEdit {
   std::int32_t id = 0;
   std::string symbol;

@@ -1,5 +1,6 @@
 // The checks of the contour: its promises for random parameter sets (contour), and the
 // same outlines from many threads at once (threads).
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -55,7 +56,11 @@ void RunContour(CheckContext& context, CheckResult& result) {
   KvNode* arrow = session->NewArrow();
   const std::int64_t cases = context.Cases(100);
   for (std::int64_t n = 0; n < cases && result.passed; ++n) {
-    const auto edits = RandomArrowValues(session->ArrowDescription(), context, true);
+    auto edits = RandomArrowValues(session->ArrowDescription(), context, true);
+    // The plane and the reversal are each case's own, named with it.
+    edits.erase(std::remove_if(edits.begin(), edits.end(),
+                               [](const ParameterEdit& e) { return e.id == KV_PRIM_PLANE || e.id == KV_PRIM_REVERSE; }),
+                edits.end());
     const std::string values = EditsText(edits);
     context.progress(n, cases, values);
     WriteValues(arrow, edits);
@@ -65,7 +70,7 @@ void RunContour(CheckContext& context, CheckResult& result) {
       for (const bool reverse : {false, true}) {
         kvhost::SetParameterRaw(kvhost::Container(arrow), KV_PRIM_PLANE, plane);
         kvhost::SetParameterRaw(kvhost::Container(arrow), KV_PRIM_REVERSE, reverse);
-        const std::string where = " in plane " + std::to_string(plane) + (reverse ? " reversed" : "") + " for " + values;
+        const std::string where = " for PRIM_PLANE=" + std::to_string(plane) + " PRIM_REVERSE=" + (reverse ? "on " : "off ") + values;
         kvtool::Outline o = session->Contour(arrow);
         if (const std::string broken = BrokenPromise(o, arrow); !broken.empty()) {
           return result.Fail(broken + where,
@@ -112,6 +117,7 @@ void RunThreads(CheckContext& context, CheckResult& result) {
     const auto edits = RandomArrowValues(session->ArrowDescription(), context, false);
     WriteValues(arrows.back(), edits);
     values.push_back(EditsText(edits));
+    context.progress(i, kThreads, "the outline of arrow " + std::to_string(i + 1) + " for " + values.back());
     KvNode* spline = kvhost::GetContour(arrows.back(), session->Document());
     expected.push_back(PointBytes(spline));
     kvhost::FreeObject(spline);

@@ -34,7 +34,8 @@ bool Load(kvtool::PluginSession& session, KvNode* arrow, const fs::path& file) {
 void RunPresets(CheckContext& context, CheckResult& result) {
   auto session = OpenSession(context);
   KvNode* arrow = session->NewArrow();
-  const kvhost::ScratchFolder folder("check-presets", context.scratch);
+  // In the check's own scratch folder, which the run keeps when the check fails.
+  const fs::path folder = ScratchOf(context);
   // Every offset of each file is cut, so the number of files grows slowly with the level.
   static constexpr std::int64_t kObjects[] = {2, 4, 8, 12, 20};
   const std::int64_t objects = kObjects[context.level - 1];

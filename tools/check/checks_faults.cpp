@@ -83,7 +83,7 @@ void RunLoadAndStart(CheckContext& context, CheckResult& result) {
 void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdit>& values,
                            CheckResult& result) {
   auto session = OpenSession(context);
-  const kvhost::ScratchFolder folder("check-faults", context.scratch);
+  const std::filesystem::path folder = ScratchOf(context);
   const std::string preset = (folder / "start.kvp").string();
   {
     KvNode* arrow = session->NewArrow();

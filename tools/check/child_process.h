@@ -53,5 +53,11 @@ class ChildProcess {
 bool StdoutIsTerminal();
 // The process's resident memory in bytes; 0 when the system does not say.
 std::int64_t ResidentBytes();
+// The program's name as the user called it (its first command-line word), for a line
+// that repeats the command; "keelvane" when the system does not say.
+std::string ProgramAsCalled();
+// How many times slower than native this process runs the module: 1 natively, more under
+// user-mode emulation (qemu for the arm64 build, KEELVANE_EMULATED) or Wine.
+double EmulationSlowdown();
 
 }  // namespace kvcheck

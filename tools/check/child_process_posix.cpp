@@ -94,4 +94,19 @@ std::int64_t ResidentBytes() {
   return resident * static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
 }
 
+double EmulationSlowdown() {
+#if defined(KEELVANE_EMULATED)
+  return 20.0;  // qemu user-mode translates every instruction
+#else
+  return 1.0;
+#endif
+}
+
+std::string ProgramAsCalled() {
+  std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
+  std::string first;
+  if (cmdline && std::getline(cmdline, first, '\0') && !first.empty()) return first;
+  return "keelvane";
+}
+
 }  // namespace kvcheck

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <io.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
@@ -123,6 +124,28 @@ std::int64_t ResidentBytes() {
   PROCESS_MEMORY_COUNTERS counters{};
   if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
   return static_cast<std::int64_t>(counters.WorkingSetSize);
+}
+
+double EmulationSlowdown() {
+  // Wine's ntdll exports its version; Windows' own does not.
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const bool wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  return wine ? 4.0 : 1.0;
+}
+
+std::string ProgramAsCalled() {
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string first = "keelvane";
+  if (words != nullptr && count > 0) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, words[0], -1, nullptr, 0, nullptr, nullptr);
+    if (n > 1) {
+      first.assign(static_cast<std::size_t>(n - 1), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, words[0], -1, first.data(), n, nullptr, nullptr);
+    }
+  }
+  if (words != nullptr) LocalFree(words);
+  return first;
 }
 
 }  // namespace kvcheck
