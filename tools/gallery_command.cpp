@@ -34,6 +34,7 @@ const std::vector<Family>& Families() {
 
 struct GalleryOptions {
   std::string output;
+  std::string format;  // svg, the one format written; checked against the extension
   int columns = 5;
 };
 
@@ -45,6 +46,8 @@ std::string Text(double x, double y, const std::string& style, const std::string
 
 int RunGallery(const ToolOptions& tool, const GalleryOptions& o) {
   if (o.columns < 1) throw ToolError(kStatusBadInput, "--columns must be at least 1");
+  ChooseOutputFormat(o.format, o.output, {{"svg", {"svg"}}}, "svg");
+  CheckOutputIsFile(o.output);
   PluginSession session(ChoosePluginFolder(tool.plugin));
   constexpr double kCellWidth = 300, kCellHeight = 250, kDrawingHeight = 160, kPad = 16;
   const std::vector<Family>& families = Families();
@@ -106,6 +109,7 @@ void AddGalleryCommand(CLI::App& app, std::vector<Command>& commands) {
       "Draw every outline family side by side in one SVG, each from the contour of an arrow "
       "set up by the user's edits and labelled with them.");
   sub->add_option("--output", o->output, "SVG file to write")->required();
+  sub->add_option("--format", o->format, "svg (the only format; default)")->check(CLI::IsMember({"svg"}));
   sub->add_option("--columns", o->columns, "families per row (default 5)");
   sub->footer("Example: keelvane gallery --output docs/gallery.svg");
   commands.push_back({"gallery", sub, [o](const ToolOptions& tool) { return RunGallery(tool, *o); }});

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace kvtool {
@@ -11,6 +14,40 @@ std::string NumberText(double value) {
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
 }
+
+namespace {
+
+bool HeldBySingle(double value) {
+  return std::fabs(value) <= std::numeric_limits<float>::max() &&
+         static_cast<double>(static_cast<float>(value)) == value;
+}
+
+}  // namespace
+
+double ShownNumber(double stored, double scale) {
+  if (!std::isfinite(stored)) return stored;
+  if (stored == 0.0) return 0.0;
+  const bool single = HeldBySingle(stored);
+  const double shown = stored * scale;
+  // The fewest significant digits whose decimal goes back to the stored value; %.*g rounds
+  // correctly, so when any decimal of that length goes back, this one does.
+  for (int digits = 1; digits <= std::numeric_limits<double>::max_digits10; ++digits) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*g", digits, shown);
+    // strtod, unlike stod, takes a subnormal result as it is.
+    const double candidate = std::strtod(text, nullptr);
+    const double back = candidate / scale;
+    const bool same = single ? std::fabs(back) <= std::numeric_limits<float>::max() &&
+                                   static_cast<double>(static_cast<float>(back)) == stored
+                             : back == stored;
+    if (same) return candidate;
+  }
+  return shown;
+}
+
+std::string ShownText(double stored, double scale) { return NumberText(ShownNumber(stored, scale)); }
+
+std::string DataNumberText(double value) { return NumberText(value == 0.0 ? 0.0 : value); }
 
 namespace {
 

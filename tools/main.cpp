@@ -50,9 +50,10 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.set_version_flag("--version", "keelvane " KEELVANE_VERSION);
   ToolOptions options;
-  app.add_option("--plugin", options.plugin,
-                 "plug-in folder holding the module, res/ and presets/ (default: "
-                 "$KEELVANE_PLUGIN, else <bindir>/../plugins/win/keelvane)");
+  const std::string pluginHelp =
+      "plug-in folder holding the module, res/ and presets/ (default: "
+      "$KEELVANE_PLUGIN, else <bindir>/../plugins/win/keelvane)";
+  app.add_option("--plugin", options.plugin, pluginHelp);
 
   std::vector<Command> commands;
   AddOutlineCommand(app, commands);
@@ -64,6 +65,13 @@ int main(int argc, char** argv) {
 #if KEELVANE_WITH_SERVE
   AddServeCommand(app, commands);
 #endif
+
+  // Every command takes --plugin after its name too, and its help lists it.
+  for (const Command& command : commands) {
+    if (command.app->get_option_no_throw("--plugin") == nullptr) {
+      command.app->add_option("--plugin", options.plugin, pluginHelp);
+    }
+  }
 
   const std::vector<std::string> names = CommandNames(app);
   if (const std::string typed = TypedCommand(argc, argv);

@@ -14,22 +14,31 @@ namespace {
 struct OutlineOptions {
   std::string preset;
   std::vector<std::string> sets;
-  std::string format = "text";
+  std::string format;  // empty: from the extension of output, else text
   std::string output;
+  bool strict = false;
 };
 
+const std::vector<OutputFormat>& OutlineFormats() {
+  static const std::vector<OutputFormat> formats{
+      {"text", {"txt", "text"}}, {"json", {"json"}}, {"svg", {"svg"}}, {"csv", {"csv"}}, {"obj", {"obj"}}};
+  return formats;
+}
+
 int RunOutline(const ToolOptions& tool, const OutlineOptions& o) {
+  const std::string format = ChooseOutputFormat(o.format, o.output, OutlineFormats(), "text");
+  CheckOutputIsFile(o.output);
   PluginSession session(ChoosePluginFolder(tool.plugin));
   const std::vector<Edit> edits = session.ParseArrowEdits(o.sets);
   KvNode* arrow = session.NewArrow();
   if (!o.preset.empty()) session.LoadPreset(arrow, o.preset);
-  for (const Edit& edit : edits) session.Apply(arrow, edit);
+  for (const Edit& edit : edits) session.ApplyChecked(arrow, edit, o.strict, "keelvane outline: ");
   const Outline outline = session.Contour(arrow);
-  WriteOutput(o.output, FormatOutline(outline, o.format));
+  WriteOutput(o.output, FormatOutline(outline, format));
   session.WarnAboutHostErrors();
   if (!o.output.empty() && o.output != "-") {
     std::cout << "outline: " << outline.points.size() << " points written to " << o.output
-              << " (" << o.format << ")\n";
+              << " (" << format << ")\n";
   }
   return kStatusOk;
 }
@@ -45,9 +54,14 @@ void AddOutlineCommand(CLI::App& app, std::vector<Command>& commands) {
   sub->add_option("--preset", o->preset, "preset file loaded through the load button");
   sub->add_option("--set", o->sets, "NAME=VALUE, the user's edit (repeatable, applied in order)")
       ->allow_extra_args(false);
-  sub->add_option("--format", o->format, "text (default), json, svg, csv or obj")
+  sub->add_option("--format", o->format,
+                  "text, json, svg, csv or obj (default: from the extension of --output "
+                  ".txt .json .svg .csv .obj, else text)")
       ->check(CLI::IsMember(OutlineFormatNames()));
   sub->add_option("--output", o->output, "file to write (default: stdout)");
+  sub->add_flag("--strict", o->strict,
+                "refuse (status 2) an edit outside the description's range or of a greyed "
+                "parameter, which otherwise warns");
   sub->footer(
       "Example: keelvane outline --set ARROW_CHEVRON_HEAD=on --set PRIM_PLANE=1 --format svg "
       "--output arrow.svg");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "json_text.h"
@@ -67,7 +68,7 @@ std::string OutlineText(const Outline& outline) {
   std::vector<std::array<std::string, 4>> rows{{"#", "x", "y", "z"}};
   for (std::size_t i = 0; i < outline.points.size(); ++i) {
     const KvVector& p = outline.points[i];
-    rows.push_back({std::to_string(i), NumberText(p.x), NumberText(p.y), NumberText(p.z)});
+    rows.push_back({std::to_string(i), ShownText(p.x), ShownText(p.y), ShownText(p.z)});
   }
   std::array<std::size_t, 4> width{};
   for (const auto& row : rows) {
@@ -79,8 +80,8 @@ std::string OutlineText(const Outline& outline) {
   out += "spline: type " + std::to_string(outline.type) + " (" + SplineTypeName(outline.type) +
          "), interpolation " + std::to_string(outline.interpolation) + " (" +
          InterpolationName(outline.interpolation) + "), sub " + std::to_string(outline.sub) +
-         ", angle " + NumberText(outline.angle) + ", maximum length " +
-         NumberText(outline.maximumLength) + "\n";
+         ", angle " + ShownText(outline.angle) + ", maximum length " +
+         ShownText(outline.maximumLength) + "\n";
   out += "plane: " + std::to_string(outline.plane) + " (" + PlaneName(outline.plane) +
          "), reverse " + (outline.reverse ? "on" : "off") + "\n";
   for (const auto& row : rows) {
@@ -116,8 +117,8 @@ std::string OutlineCsv(const Outline& outline) {
   std::string out = "index,x,y,z\n";
   for (std::size_t i = 0; i < outline.points.size(); ++i) {
     const KvVector& p = outline.points[i];
-    out += std::to_string(i) + "," + NumberText(p.x) + "," + NumberText(p.y) + "," +
-           NumberText(p.z) + "\n";
+    out += std::to_string(i) + "," + DataNumberText(p.x) + "," + DataNumberText(p.y) + "," +
+           DataNumberText(p.z) + "\n";
   }
   return out;
 }
@@ -126,7 +127,7 @@ std::string OutlineObj(const Outline& outline) {
   std::string out = "# arrow outline, " + std::to_string(outline.points.size()) + " points\n";
   out += "o arrow\n";
   for (const KvVector& p : outline.points) {
-    out += "v " + NumberText(p.x) + " " + NumberText(p.y) + " " + NumberText(p.z) + "\n";
+    out += "v " + DataNumberText(p.x) + " " + DataNumberText(p.y) + " " + DataNumberText(p.z) + "\n";
   }
   if (!outline.points.empty()) {
     out += "l";
@@ -147,10 +148,11 @@ ViewPoint ViewInPlane(const KvVector& p, std::int32_t plane) {
 
 namespace {
 
+// Two decimals are finer than any screen shows; a value that rounds to zero is written 0.
 std::string Coordinate(double v) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.2f", v);
-  return buffer;
+  return std::strcmp(buffer, "-0.00") == 0 ? "0.00" : buffer;
 }
 
 }  // namespace

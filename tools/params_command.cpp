@@ -24,7 +24,8 @@ int RunParams(const ToolOptions& tool, const ParamsOptions& o) {
   const kvhost::Description& description = session.ArrowDescription();
 
   Json list = Json::array();
-  std::vector<std::array<std::string, 6>> rows{{"id", "name", "type", "default", "enabled", "label"}};
+  std::vector<std::array<std::string, 8>> rows{
+      {"id", "name", "type", "default", "enabled", "range", "choices", "label"}};
   for (const kvhost::DescParameter& p : description.parameters) {
     const ValueKind kind = KindOf(p.type);
     const auto value = kind == ValueKind::Button
@@ -43,9 +44,19 @@ int RunParams(const ToolOptions& tool, const ParamsOptions& o) {
     if (p.min) entry["min"] = *p.min;
     if (p.max) entry["max"] = *p.max;
     if (p.step) entry["step"] = *p.step;
+    if (!p.cycle.empty()) {
+      Json choices = Json::array();
+      for (const kvhost::CycleEntry& c : p.cycle) {
+        choices.push_back({{"value", c.value}, {"name", ChoiceName(p, c)}, {"label", c.label}});
+      }
+      entry["choices"] = std::move(choices);
+    }
     list.push_back(std::move(entry));
-    rows.push_back({std::to_string(p.id), p.symbol, KindName(kind),
-                    value ? ValueText(*value) : "-", enabled ? "yes" : "no", p.label});
+    const std::string range = RangeText(p);
+    const std::string choices = ChoicesText(p);
+    rows.push_back({std::to_string(p.id), p.symbol, KindName(kind), value ? ValueText(*value) : "-",
+                    enabled ? "yes" : "no", range.empty() ? "-" : range,
+                    choices.empty() ? "-" : choices, p.label});
   }
   session.WarnAboutHostErrors();
 
@@ -53,7 +64,7 @@ int RunParams(const ToolOptions& tool, const ParamsOptions& o) {
     std::cout << JsonText(list) << "\n";
     return kStatusOk;
   }
-  std::array<std::size_t, 6> width{};
+  std::array<std::size_t, 8> width{};
   for (const auto& row : rows) {
     for (std::size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], row[c].size());
   }
@@ -77,7 +88,9 @@ void AddParamsCommand(CLI::App& app, std::vector<Command>& commands) {
   CLI::App* sub = app.add_subcommand(
       "params",
       "List every parameter of the arrow: id, code name, type, default (as a new arrow holds "
-      "it; \"-\" for buttons and unset values), enabled on a default arrow, label.");
+      "it; \"-\" for buttons and unset values), enabled on a default arrow, the description's "
+      "range in its unit (a percent of a stored fraction, degrees of stored radians), the "
+      "choices of a cycle (taken by number or name: PRIM_PLANE=ZY), label.");
   sub->add_flag("--json", o->json, "one JSON array of parameter objects");
   sub->footer("Example: keelvane params --json");
   commands.push_back({"params", sub, [o](const ToolOptions& tool) { return RunParams(tool, *o); }});

@@ -10,6 +10,7 @@
 
 #include "description/okeelvane.h"
 #include "tool_error.h"
+#include "value_text.h"
 
 namespace kvtool {
 namespace fs = std::filesystem;
@@ -24,9 +25,9 @@ std::string HostErrorText(const std::vector<std::string>& errors) {
   return out;
 }
 
-// Updates the module sent the arrow itself: the load button sends one after a load
-// that succeeded, and only then.
-std::size_t UpdatesFromModule(const KvNode* node) {
+}  // namespace
+
+std::size_t PluginSession::UpdatesFromModule(const KvNode* node) {
   std::size_t n = 0;
   for (const kvhost::MessageLogEntry& m : kvhost::MessageLog(node)) {
     if (m.type == KV_MSG_UPDATE && m.sender == kvhost::MessageSender::Module) ++n;
@@ -34,7 +35,12 @@ std::size_t UpdatesFromModule(const KvNode* node) {
   return n;
 }
 
-}  // namespace
+std::string PluginSession::LoadFailure(const std::string& file) {
+  std::error_code ec;
+  if (!fs::exists(file, ec)) return "no such file";
+  if (fs::is_directory(file, ec)) return "it is a folder";
+  return "the module did not accept it";
+}
 
 fs::path ChoosePluginFolder(const std::string& option) {
   if (!option.empty()) return fs::path(option);
@@ -114,9 +120,20 @@ std::optional<ParameterRef> PluginSession::ArrowParameter(std::string_view name)
     p = kvhost::FindParameter(*description_, *id);
   } else {
     p = kvhost::FindParameter(*description_, name);
+    for (std::size_t i = 0; p == nullptr && i < description_->parameters.size(); ++i) {
+      if (SameInAnyCase(description_->parameters[i].symbol, name)) p = &description_->parameters[i];
+    }
   }
   if (p == nullptr) return std::nullopt;
-  return ParameterRef{p->id, p->symbol, KindOf(p->type)};
+  return ParameterRef{p->id, p->symbol, KindOf(p->type), p};
+}
+
+NameList PluginSession::ArrowNames() const {
+  return [this] {
+    std::vector<std::string> names;
+    for (const kvhost::DescParameter& p : description_->parameters) names.push_back(p.symbol);
+    return names;
+  };
 }
 
 std::optional<ParameterRef> PluginSession::HostParameter(std::int32_t objectType,
@@ -142,12 +159,77 @@ ParameterLookup PluginSession::LookupFor(const KvNode* node) const {
 std::vector<Edit> PluginSession::ParseArrowEdits(const std::vector<std::string>& texts) const {
   std::vector<Edit> edits;
   const ParameterLookup lookup = [this](std::string_view name) { return ArrowParameter(name); };
-  for (const std::string& text : texts) edits.push_back(ParseEdit(text, lookup));
+  for (const std::string& text : texts) edits.push_back(ParseEdit(text, lookup, {}, ArrowNames()));
   return edits;
 }
 
 void PluginSession::Apply(KvNode* node, const Edit& edit) {
   kvhost::SetParameter(doc_, node, edit.parameter.id, edit.value);
+}
+
+namespace {
+
+// The stored value in the description's unit; none for values that are not numbers.
+std::optional<double> ShownNumberOf(const kvhost::DescParameter& p, const kvhost::Value& v) {
+  if (const auto* f = std::get_if<double>(&v)) return *f * kvhost::ShownScale(p.unit);
+  if (const auto* i = std::get_if<std::int32_t>(&v)) return static_cast<double>(*i);
+  return std::nullopt;
+}
+
+std::optional<std::string> RangeWarning(const kvhost::DescParameter& p, const kvhost::Value& v) {
+  const std::string given = p.symbol + "=" + ValueText(v);
+  if (const auto* i = std::get_if<std::int32_t>(&v); i != nullptr && !p.cycle.empty()) {
+    for (const kvhost::CycleEntry& c : p.cycle) {
+      if (c.value == *i) return std::nullopt;
+    }
+    return given + " is none of its choices (" + ChoicesText(p) + ")";
+  }
+  const auto shown = ShownNumberOf(p, v);
+  if (!shown || !((p.min && *shown < *p.min) || (p.max && *shown > *p.max))) return std::nullopt;
+  std::string why = given;
+  const double scale = kvhost::ShownScale(p.unit);
+  if (scale != 1.0) why += " (" + ShownText(std::get<double>(v), scale) + UnitText(p.unit) + ")";
+  why += " is outside its range, " + RangeText(p);
+  if (p.unit == kvhost::ParamUnit::Percent) why += " (stored as a fraction of 1)";
+  if (p.unit == kvhost::ParamUnit::Degree) why += " (stored in radians)";
+  return why;
+}
+
+}  // namespace
+
+std::vector<std::string> PluginSession::EditWarnings(KvNode* node, const Edit& edit) {
+  std::vector<std::string> warnings;
+  if (kvhost::ObjectType(node) != Okeelvane) return warnings;
+  const kvhost::DescParameter* p = kvhost::FindParameter(*description_, edit.parameter.id);
+  if (p == nullptr) return warnings;
+  if (auto range = RangeWarning(*p, edit.value)) warnings.push_back(*range);
+  if (kvhost::IsEnabled(node, p->id)) return warnings;
+
+  // The switches whose other state would enable it, each tried on the live container
+  // without a message or an undo record and put back at once.
+  KvContainer* container = kvhost::Container(node);
+  std::string switches;
+  for (const kvhost::DescParameter& other : description_->parameters) {
+    if (other.type != kvhost::ParamType::Bool || other.id == p->id) continue;
+    const auto held = kvhost::GetParameter(container, other.id);
+    if (!held || !std::holds_alternative<bool>(*held)) continue;
+    const bool on = std::get<bool>(*held);
+    kvhost::SetParameterRaw(container, other.id, !on);
+    const bool enables = kvhost::IsEnabled(node, p->id);
+    kvhost::SetParameterRaw(container, other.id, on);
+    if (enables) switches += (switches.empty() ? "" : " and ") + other.symbol + (on ? " is on" : " is off");
+  }
+  warnings.push_back(p->symbol + " is greyed out " +
+                     (switches.empty() ? "for the current values" : "while " + switches) +
+                     ": the value is stored, but the arrow does not use it");
+  return warnings;
+}
+
+void PluginSession::ApplyChecked(KvNode* node, const Edit& edit, bool strict, const std::string& prefix) {
+  const std::vector<std::string> warnings = EditWarnings(node, edit);
+  if (strict && !warnings.empty()) Refuse("refused (--strict): " + warnings.front());
+  for (const std::string& w : warnings) std::cerr << prefix << "warning: " << w << "\n";
+  Apply(node, edit);
 }
 
 void PluginSession::LoadPreset(KvNode* arrow, const std::string& file) {
@@ -159,22 +241,15 @@ void PluginSession::LoadPreset(KvNode* arrow, const std::string& file) {
   kvhost::ClearDialogs();
   if (UpdatesFromModule(arrow) > before) return;
 
-  std::error_code ec;
-  std::string why = "the module did not accept it";
-  if (pending) {
-    why = "the module showed no file dialog";
-  } else if (!fs::exists(file, ec)) {
-    why = "no such file";
-  } else if (fs::is_directory(file, ec)) {
-    why = "it is a folder";
-  }
+  const std::string why = pending ? "the module showed no file dialog" : LoadFailure(file);
   throw ToolError(kStatusFailed, "cannot load preset '" + file + "': " + why +
                                      HostErrorText(TakeHostErrors()));
 }
 
 std::string PluginSession::SavePreset(KvNode* arrow, const std::string& file) {
   const fs::path target(file);
-  if (target.filename().empty()) {
+  std::error_code dirError;
+  if (target.filename().empty() || fs::is_directory(target, dirError)) {
     throw ToolError(kStatusBadInput, "preset file '" + file + "' names a folder, not a file");
   }
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();

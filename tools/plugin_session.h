@@ -50,8 +50,10 @@ class PluginSession {
 
   // A new arrow created from the menu, with its defaults. Throws (status 1) on failure.
   KvNode* NewArrow();
-  // The arrow parameter named by code name or numeric id.
+  // The arrow parameter named by code name (in any case) or numeric id.
   std::optional<ParameterRef> ArrowParameter(std::string_view name) const;
+  // The code names of the arrow's parameters, for the nearest names of a mistyped one.
+  NameList ArrowNames() const;
   // The parameter of a host object type given by its numeric id.
   static std::optional<ParameterRef> HostParameter(std::int32_t objectType, std::string_view id);
   // Lookup for the parameters of node (arrow or host object).
@@ -61,6 +63,20 @@ class PluginSession {
   std::vector<Edit> ParseArrowEdits(const std::vector<std::string>& texts) const;
   // The user's edit of one parameter.
   void Apply(KvNode* node, const Edit& edit);
+  // What an edit of the arrow would store that the user may not mean, as the panel would
+  // refuse or grey it: a value outside the description's range (in its unit) or none of
+  // its choices, and a parameter the module greys out for the node's current values,
+  // named with the switch that greys it. Empty for host objects and plain edits.
+  std::vector<std::string> EditWarnings(KvNode* node, const Edit& edit);
+  // Apply, after the EditWarnings of the edit: each on stderr after prefix ("keelvane
+  // outline: ") or, when strict, the first as a ToolError (status 2), the edit not made.
+  void ApplyChecked(KvNode* node, const Edit& edit, bool strict, const std::string& prefix);
+
+  // Why the module did not load the preset file, as far as the file system tells.
+  static std::string LoadFailure(const std::string& file);
+  // Updates the module sent node itself: the load button sends one after a load that
+  // succeeded, and only then.
+  static std::size_t UpdatesFromModule(const KvNode* node);
 
   // Presses the load button with the file dialog answered with file. Throws (status 1)
   // when the module did not load it, with what the host reported.

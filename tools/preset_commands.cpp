@@ -17,6 +17,7 @@ namespace {
 struct SaveOptions {
   std::string output;
   std::vector<std::string> sets;
+  bool strict = false;
 };
 
 struct ShowOptions {
@@ -28,7 +29,7 @@ int RunSave(const ToolOptions& tool, const SaveOptions& o) {
   PluginSession session(ChoosePluginFolder(tool.plugin));
   const std::vector<Edit> edits = session.ParseArrowEdits(o.sets);
   KvNode* arrow = session.NewArrow();
-  for (const Edit& edit : edits) session.Apply(arrow, edit);
+  for (const Edit& edit : edits) session.ApplyChecked(arrow, edit, o.strict, "keelvane preset save: ");
   const std::string written = session.SavePreset(arrow, o.output);
   session.WarnAboutHostErrors();
   std::cout << written << "\n";
@@ -73,6 +74,9 @@ void AddPresetCommands(CLI::App& app, std::vector<Command>& commands) {
   saveApp->add_option("--output", save->output, "preset file to write")->required();
   saveApp->add_option("--set", save->sets, "NAME=VALUE, the user's edit (repeatable)")
       ->allow_extra_args(false);
+  saveApp->add_flag("--strict", save->strict,
+                    "refuse (status 2) an edit outside the description's range or of a greyed "
+                    "parameter, which otherwise warns");
   saveApp->footer("Example: keelvane preset save --output wide --set ARROW_HEAD_WIDTH=120");
   commands.push_back(
       {"preset save", saveApp, [save](const ToolOptions& tool) { return RunSave(tool, *save); }});

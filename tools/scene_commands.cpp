@@ -1,4 +1,10 @@
 // The scene commands that change the document, each as the user does it in the host.
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+
+#include "file_paths.h"
+
 #include "scene_script.h"
 #include "tool_error.h"
 
@@ -27,10 +33,12 @@ void SceneScript::Arrow(const Words& words) {
   CheckNewName(words[1]);
   std::vector<Edit> edits;
   const ParameterLookup lookup = [this](std::string_view n) { return session_.ArrowParameter(n); };
-  for (std::size_t i = 2; i < words.size(); ++i) edits.push_back(ParseEdit(words[i], lookup, Links()));
+  for (std::size_t i = 2; i < words.size(); ++i) {
+    edits.push_back(ParseEdit(words[i], lookup, Links(), session_.ArrowNames()));
+  }
   KvNode* arrow = session_.NewArrow();
   Name(arrow, words[1]);
-  for (const Edit& edit : edits) session_.Apply(arrow, edit);
+  for (const Edit& edit : edits) ApplyEdit(arrow, edit);
 }
 
 void SceneScript::Object(const Words& words) {
@@ -73,11 +81,12 @@ void SceneScript::Set(const Words& words) {
   Expect(words.size() >= 3, "set OBJECT NAME=VALUE...");
   KvNode* node = InDocument(words[1]);
   const ParameterLookup lookup = session_.LookupFor(node);
+  const NameList names = kvhost::ObjectType(node) == Okeelvane ? session_.ArrowNames() : NameList{};
   std::vector<Edit> edits;
   for (std::size_t i = 2; i < words.size(); ++i) {
-    edits.push_back(ParseEdit(words[i], lookup, Links()));
+    edits.push_back(ParseEdit(words[i], lookup, Links(), names));
   }
-  for (const Edit& edit : edits) session_.Apply(node, edit);
+  for (const Edit& edit : edits) ApplyEdit(node, edit);
 }
 
 void SceneScript::Press(const Words& words) {
@@ -90,15 +99,55 @@ void SceneScript::Press(const Words& words) {
   const auto button = session_.ArrowParameter(words[2]);
   if (!button) Refuse("unknown button '" + words[2] + "'");
   if (button->kind != ValueKind::Button) Refuse(button->name + " is not a button");
+  const std::size_t pending = kvhost::PendingDialogAnswers();
+  const std::size_t updates = PluginSession::UpdatesFromModule(node);
+  const auto before = std::chrono::file_clock::now();
   kvhost::PressButton(node, button->id);
+  const std::size_t taken = pending - kvhost::PendingDialogAnswers();
+  std::optional<std::string> answer;
+  for (std::size_t i = 0; i < taken && !answers_.empty(); ++i) {
+    answer = answers_.front();
+    answers_.pop_front();
+  }
+  // The module opens preset files without the host's error dialog, so a failed save or
+  // load would pass unseen: say what the file system tells, as the panel does.
+  if (taken == 0 || !answer) return;
+  std::string failure;
+  if (button->id == ARROW_PRESET_LOAD && PluginSession::UpdatesFromModule(node) == updates) {
+    failure = "preset load of '" + *answer + "' failed: " + PluginSession::LoadFailure(*answer);
+  } else if (button->id == ARROW_PRESET_SAVE) {
+    // The module's suffix rule: "a" is saved as "a.kvp".
+    const std::string file = kvhost::HasSuffix(*answer, "kvp") ? *answer : kvhost::WithSuffix(*answer, "kvp");
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::path(file).parent_path().empty() ? fs::path(".") : fs::path(file).parent_path();
+    std::string why;
+    if (!fs::is_directory(folder, ec)) {
+      why = "no folder '" + folder.string() + "'";
+    } else if (fs::is_directory(file, ec)) {
+      why = "it is a folder";
+    } else if (!fs::exists(file, ec) || fs::last_write_time(file, ec) < before - std::chrono::seconds(1)) {
+      why = "the module wrote no file";
+    }
+    if (!why.empty()) failure = "preset save to '" + file + "' failed: " + why;
+  }
+  if (failure.empty()) return;
+  std::cerr << where_ << failure << "\n";
+  ++failures_;
+}
+
+void SceneScript::ApplyEdit(KvNode* node, const Edit& edit) {
+  session_.ApplyChecked(node, edit, strict_, where_);
 }
 
 void SceneScript::Dialog(const Words& words) {
   Expect(words.size() == 2, "dialog PATH | dialog cancel");
   if (words[1] == "cancel") {
     kvhost::QueueDialogCancel();
+    answers_.emplace_back(std::nullopt);
   } else {
     kvhost::QueueDialogAnswer(words[1]);
+    answers_.emplace_back(words[1]);
   }
 }
 

@@ -1,6 +1,9 @@
 #include "scene_script.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -72,14 +75,17 @@ std::string KindOfType(std::int32_t type) {
   }
 }
 
-SceneScript::SceneScript(PluginSession& session, bool json, std::ostream& out)
-    : session_(session), json_(json), out_(out) {}
+SceneScript::SceneScript(PluginSession& session, bool json, std::ostream& out, bool strict)
+    : session_(session), json_(json), out_(out), strict_(strict) {}
 
 int SceneScript::Run(std::istream& in, const std::string& input) {
   std::string line;
   int lineNumber = 0, commands = 0;
   while (std::getline(in, line)) {
     ++lineNumber;
+    // A byte order mark, as some editors write at the start of a UTF-8 file.
+    if (lineNumber == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    where_ = input + ":" + std::to_string(lineNumber) + ": ";
     try {
       const Words words = SplitSceneLine(line);
       if (words.empty()) continue;
@@ -206,6 +212,7 @@ namespace {
 struct SceneOptions {
   std::string script = "-";
   bool json = false;
+  bool strict = false;
 };
 
 int RunSceneCommand(const ToolOptions& tool, const SceneOptions& o) {
@@ -213,23 +220,35 @@ int RunSceneCommand(const ToolOptions& tool, const SceneOptions& o) {
   std::istream* in = &std::cin;
   std::string input = "<stdin>";
   if (o.script != "-") {
+    std::error_code ec;
+    if (!std::filesystem::exists(o.script, ec)) {
+      throw ToolError(kStatusBadInput, "cannot read script '" + o.script + "': no such file");
+    }
+    if (std::filesystem::is_directory(o.script, ec)) {
+      throw ToolError(kStatusBadInput, "cannot read script '" + o.script + "': it names a folder");
+    }
     file.open(o.script);
-    if (!file) throw ToolError(kStatusBadInput, "cannot read script '" + o.script + "'");
+    if (!file) {
+      throw ToolError(kStatusBadInput, "cannot read script '" + o.script + "': " + std::strerror(errno));
+    }
     in = &file;
     input = o.script;
   }
   PluginSession session(ChoosePluginFolder(tool.plugin));
-  SceneScript scene(session, o.json, std::cout);
+  SceneScript scene(session, o.json, std::cout, o.strict);
   const int commands = scene.Run(*in, input);
-  const std::string summary = "scene: " + std::to_string(commands) + " commands, ok";
+  const int failed = scene.Failures();
+  const std::string status = failed == 0 ? "ok" : std::to_string(failed) + " failed";
+  const std::string summary = "scene: " + std::to_string(commands) + " commands, " + status;
   if (o.json) {
-    std::cout << JsonText(Json{{"print", "summary"}, {"commands", commands}, {"status", "ok"},
+    std::cout << JsonText(Json{{"print", "summary"}, {"commands", commands},
+                               {"status", failed == 0 ? "ok" : "failed"}, {"failed", failed},
                                {"text", summary}})
               << "\n";
   } else {
     std::cout << summary << "\n";
   }
-  return kStatusOk;
+  return failed == 0 ? kStatusOk : kStatusFailed;
 }
 
 }  // namespace
@@ -240,6 +259,9 @@ void AddSceneCommand(CLI::App& app, std::vector<Command>& commands) {
       "scene", "Run a scene script (a file, or - for stdin) against a new document.");
   sub->add_option("SCRIPT", o->script, "script file, or - (default) for stdin");
   sub->add_flag("--json", o->json, "each print as one JSON document on its own line");
+  sub->add_flag("--strict", o->strict,
+                "stop (status 2) at an edit outside the description's range or of a greyed "
+                "parameter, which otherwise warns");
   sub->footer(
       "Commands, one a line (# starts a comment; \"quotes\" keep blanks):\n"
       "  arrow NAME [NAME=VALUE...]        create an arrow from the menu, then the edits\n"

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,12 +24,17 @@ namespace kvtool {
 
 class SceneScript {
  public:
-  SceneScript(PluginSession& session, bool json, std::ostream& out);
+  // strict: an edit the arrow would take with a warning (see PluginSession::EditWarnings)
+  // stops the script instead.
+  SceneScript(PluginSession& session, bool json, std::ostream& out, bool strict = false);
 
   // Runs every line of in; input names the script in messages. Returns the number of
   // commands run. A wrong line throws a ToolError (status 2) naming the line and what is
   // wrong; a failed host operation one with status 1.
   int Run(std::istream& in, const std::string& input);
+  // Button presses whose operation failed (a preset not saved or not loaded); each is
+  // reported on stderr with its line, and the script goes on.
+  int Failures() const { return failures_; }
 
  private:
   using Words = std::vector<std::string>;
@@ -57,6 +64,7 @@ class SceneScript {
   void Dialog(const Words& words);
   void Plane(const Words& words);
   void UndoRedo(const Words& words, bool undo);
+  void ApplyEdit(KvNode* node, const Edit& edit);
 
   // Prints (scene_printing.cpp).
   void Print(const Words& words);
@@ -71,6 +79,10 @@ class SceneScript {
   PluginSession& session_;
   bool json_;
   std::ostream& out_;
+  bool strict_;
+  std::string where_;  // "script:line: " of the line being run
+  int failures_ = 0;
+  std::deque<std::optional<std::string>> answers_;  // dialog answers queued, cancel as none
   std::map<std::string, std::uint64_t, std::less<>> serials_;  // name -> object serial
   std::map<std::uint64_t, std::string> names_;                 // object serial -> name
   std::map<std::string, int> counters_;                        // last number per kind

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "tool_error.h"
+#include "value_text.h"
 
 namespace kvtool {
 
@@ -73,7 +74,68 @@ std::optional<bool> ParseBool(std::string_view text) {
   return std::nullopt;
 }
 
+bool SameInAnyCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
 namespace {
+
+// Edits of single letters (insert, delete, replace) from a to b, in any case.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                        std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+std::vector<std::string> NearestNames(std::string_view typed, const std::vector<std::string>& candidates) {
+  // A third of the name may be wrong, and at least two letters.
+  const std::size_t limit = std::max<std::size_t>(2, typed.size() / 3);
+  std::size_t best = limit + 1;
+  std::vector<std::string> nearest;
+  for (const std::string& c : candidates) {
+    const std::size_t d = EditDistance(typed, c);
+    if (d < best) {
+      best = d;
+      nearest.clear();
+    }
+    if (d == best && nearest.size() < 3) nearest.push_back(c);
+  }
+  return nearest;
+}
+
+std::string DidYouMean(const std::vector<std::string>& names) {
+  if (names.empty()) return "";
+  std::string out = "did you mean ";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    out += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+  }
+  return out + "?";
+}
+
+namespace {
+
+// The value of the choice named text (its short name or its symbol, in any case).
+std::optional<std::int32_t> ChoiceNamed(const kvhost::DescParameter& p, std::string_view text) {
+  for (const kvhost::CycleEntry& c : p.cycle) {
+    if (SameInAnyCase(text, c.symbol) || SameInAnyCase(text, ChoiceName(p, c))) return c.value;
+  }
+  return std::nullopt;
+}
 
 // "x,y,z" as three decimal numbers.
 std::optional<KvVector> ParseVector(std::string_view text) {
@@ -102,7 +164,8 @@ const char* Expected(ValueKind kind) {
 
 }  // namespace
 
-Edit ParseEdit(std::string_view text, const ParameterLookup& lookup, const LinkResolver& links) {
+Edit ParseEdit(std::string_view text, const ParameterLookup& lookup, const LinkResolver& links,
+               const NameList& nearNames) {
   const std::string quoted = "'" + std::string(text) + "'";
   const std::size_t eq = text.find('=');
   if (eq == std::string_view::npos) {
@@ -112,7 +175,9 @@ Edit ParseEdit(std::string_view text, const ParameterLookup& lookup, const LinkR
   const std::string_view valueText = text.substr(eq + 1);
   const std::optional<ParameterRef> parameter = lookup(name);
   if (!parameter) {
-    throw ToolError(kStatusBadInput, "unknown parameter '" + std::string(name) + "' in " + quoted);
+    const std::string hint = nearNames ? DidYouMean(NearestNames(name, nearNames())) : "";
+    throw ToolError(kStatusBadInput, "unknown parameter '" + std::string(name) + "' in " + quoted +
+                                         (hint.empty() ? "" : "; " + hint));
   }
   const auto bad = [&](const std::string& why) {
     return ToolError(kStatusBadInput, parameter->name + ": " + why + " in " + quoted);
@@ -129,6 +194,14 @@ Edit ParseEdit(std::string_view text, const ParameterLookup& lookup, const LinkR
       if (const auto v = ParseInt32(valueText)) {
         edit.value = *v;
         return edit;
+      }
+      if (parameter->described != nullptr && !parameter->described->cycle.empty()) {
+        if (const auto v = ChoiceNamed(*parameter->described, valueText)) {
+          edit.value = *v;
+          return edit;
+        }
+        throw bad("'" + std::string(valueText) + "' is none of the choices (" +
+                  ChoicesText(*parameter->described) + ")");
       }
       break;
     case ValueKind::Float:

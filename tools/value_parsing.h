@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host.h"
 #include "resources.h"
@@ -26,6 +27,8 @@ struct ParameterRef {
   std::int32_t id = 0;
   std::string name;  // the code name, or the id as text where the object has no names
   ValueKind kind = ValueKind::Float;
+  // The arrow's description of it; null for host objects' parameters.
+  const kvhost::DescParameter* described = nullptr;
 };
 
 // The parameter that a NAME (code name or id) stands for, or none.
@@ -42,10 +45,21 @@ struct Edit {
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 std::optional<double> ParseFloat(std::string_view text);  // finite decimal numbers only
 std::optional<bool> ParseBool(std::string_view text);     // on off true false 1 0
+bool SameInAnyCase(std::string_view a, std::string_view b);
 
-// Parses "NAME=VALUE". Throws a ToolError (status 2) that names the parameter and the
-// value: no '=', an unknown parameter, a button given a value, a value of the wrong type.
+// The names of candidates nearest to a mistyped name (by edits of single letters, in any
+// case), at most three; none when nothing is near enough to be meant.
+std::vector<std::string> NearestNames(std::string_view typed,
+                                      const std::vector<std::string>& candidates);
+// "did you mean A?" or "did you mean A or B?"; empty for no names.
+std::string DidYouMean(const std::vector<std::string>& names);
+
+// Parses "NAME=VALUE"; a cycle of the description takes a choice by number or by name in
+// any case (PRIM_PLANE=ZY). Throws a ToolError (status 2) that names the parameter and
+// the value: no '=', an unknown parameter (with the nearest names of nearNames, when
+// given), a button given a value, a value of the wrong type.
+using NameList = std::function<std::vector<std::string>()>;
 Edit ParseEdit(std::string_view text, const ParameterLookup& lookup,
-               const LinkResolver& links = {});
+               const LinkResolver& links = {}, const NameList& nearNames = {});
 
 }  // namespace kvtool

@@ -91,6 +91,94 @@ TEST(OutputFiles, AnExistingFileIsKeptWholeWhenACommandFails) {
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"a.json"});
 }
 
+TEST(OutputFiles, TheFormatFollowsTheExtensionAndAMismatchIsRefused) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    const char* file;
+    int status;
+    std::vector<std::string> mentioned;  // in stderr when refused, else the file's start
+  };
+  const std::vector<Case> cases{
+      {{"outline"}, "guess.svg", kvtool::kStatusOk, {"<svg"}},
+      {{"outline"}, "GUESS.JSON", kvtool::kStatusOk, {"{\"closed\""}},
+      {{"outline"}, "p.csv", kvtool::kStatusOk, {"index,x,y,z"}},
+      {{"outline"}, "plain", kvtool::kStatusOk, {"outline: 7 points"}},
+      {{"outline", "--format", "csv"}, "p.txt", kvtool::kStatusBadInput, {"--format csv", "p.txt", "text"}},
+      {{"outline", "--format", "text"}, "guess.svg", kvtool::kStatusBadInput, {"--format text", ".svg"}},
+      {{"outline"}, "a.png", kvtool::kStatusBadInput, {"a.png", ".png", ".svg"}},
+      {{"gallery"}, "g.svg", kvtool::kStatusOk, {"<svg"}},
+      {{"gallery"}, "g.png", kvtool::kStatusBadInput, {"g.png", ".png", ".svg"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--output", (dir / c.file).string()});
+    const Result r = Keelvane(args);
+    EXPECT_EQ(r.status, c.status) << c.file << ": " << r.err;
+    for (const std::string& part : c.mentioned) {
+      if (c.status == kvtool::kStatusOk) {
+        EXPECT_EQ(ReadFile(dir / c.file).rfind(part, 0), 0u) << c.file;
+      } else {
+        EXPECT_TRUE(Mentions(r.err, part)) << part << " in " << r.err;
+      }
+    }
+    if (c.status != kvtool::kStatusOk) {
+      EXPECT_FALSE(std::filesystem::exists(dir / c.file)) << c.file;
+    }
+    std::filesystem::remove(dir / c.file);
+  }
+}
+
+TEST(OutputFiles, AFolderIsRefusedAsSuch) {
+  TempDir dir;
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"outline", "--output", "/"},
+           {"outline", "--output", dir.Path().string()},
+           {"gallery", "--output", (dir / "sub/").string()},
+           {"preset", "save", "--output", dir.Path().string()},
+           {"preset", "save", "--output", "/"}}) {
+    const Result r = Keelvane(args);
+    EXPECT_EQ(r.status, kvtool::kStatusBadInput) << ::testing::PrintToString(args);
+    EXPECT_TRUE(Mentions(r.err, "names a folder")) << r.err;
+  }
+}
+
+TEST(ScriptInput, IsNamedWhenItCannotBeReadAndMayStartWithAByteOrderMark) {
+  TempDir dir;
+  const Result missing = Keelvane({"scene", (dir / "nosuch.txt").string()});
+  EXPECT_EQ(missing.status, kvtool::kStatusBadInput);
+  EXPECT_TRUE(Mentions(missing.err, "nosuch.txt': no such file")) << missing.err;
+  const Result folder = Keelvane({"scene", dir.Path().string()});
+  EXPECT_EQ(folder.status, kvtool::kStatusBadInput);
+  EXPECT_TRUE(Mentions(folder.err, "folder")) << folder.err;
+  const Result bom = Keelvane({"scene"}, "\xEF\xBB\xBF" "arrow a\nprint tree\n");
+  EXPECT_EQ(bom.status, kvtool::kStatusOk) << bom.err;
+  EXPECT_TRUE(Mentions(bom.out, "a (arrow)")) << bom.out;
+}
+
+TEST(ScriptInput, AFailedPresetButtonSaysWhatWentWrongAndExitsWith1) {
+  TempDir dir;
+  const std::string nowhere = (dir / "nowhere" / "p").string();
+  const std::string missing = (dir / "missing.kvp").string();
+  const Result r = Keelvane({"scene"}, "arrow a\ndialog " + nowhere + "\npress a ARROW_PRESET_SAVE\n" +
+                                           "dialog " + missing + "\npress a ARROW_PRESET_LOAD\n" +
+                                           "dialog cancel\npress a ARROW_PRESET_LOAD\n" + "dialog " +
+                                           (dir / "ok").string() + "\npress a ARROW_PRESET_SAVE\n");
+  EXPECT_EQ(r.status, kvtool::kStatusFailed);
+  EXPECT_TRUE(Mentions(r.err, "<stdin>:3: preset save to '" + nowhere + ".kvp' failed: no folder")) << r.err;
+  EXPECT_TRUE(Mentions(r.err, "<stdin>:5: preset load of '" + missing + "' failed: no such file")) << r.err;
+  EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;  // the cancel and the good save are no failures
+  EXPECT_EQ(LastLine(r.out), "scene: 9 commands, 2 failed");
+}
+
+TEST(Help, EveryCommandListsThePluginOption) {
+  for (const char* command : {"outline", "params", "gallery", "scene", "check", "serve"}) {
+    const Result r = Keelvane({command, "--help"});
+    EXPECT_EQ(r.status, kvtool::kStatusOk) << command;
+    EXPECT_TRUE(Mentions(r.out, "--plugin")) << command << ":\n" << r.out;
+  }
+}
+
 TEST(FailedOperations, AnUnwritableOutputExitsWith1) {
   const Result r = Keelvane({"outline", "--output", "/nonexistent-folder/a.txt"});
   EXPECT_EQ(r.status, kvtool::kStatusFailed);

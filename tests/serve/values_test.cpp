@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "panel_values.h"
 #include "tool_error.h"
@@ -58,6 +59,35 @@ TEST(PanelValues, DegreesRoundTripThroughRadians) {
   EXPECT_NEAR(Stored(angle, 5), 5 * std::numbers::pi / 180, 1e-17);
   EXPECT_NEAR(Stored(angle, 90), std::numbers::pi / 2, 1e-15);
   EXPECT_NE(Refusal(angle, 91).find("degrees"), std::string::npos);
+}
+
+// A value loaded from a preset is single precision: it shows in the shortest decimal that
+// goes back to it through the unit and a float, and one typed in as a double keeps its own.
+TEST(PanelValues, ShowTheShortestDecimalThatGivesBackTheStoredValue) {
+  const auto single = [](double v) { return static_cast<double>(static_cast<float>(v)); };
+  const double degree = std::numbers::pi / 180;
+  struct Case {
+    ParamUnit unit;
+    double stored;
+    double shown;
+  };
+  const std::vector<Case> cases{
+      {ParamUnit::Meter, single(77.7), 77.7},
+      {ParamUnit::Meter, 77.7, 77.7},
+      {ParamUnit::Meter, 0.1 + 0.2, 0.1 + 0.2},  // a double that no shorter text gives back
+      {ParamUnit::Meter, single(0.08726646259971647), 0.08726646},
+      {ParamUnit::Meter, -0.0, 0.0},
+      {ParamUnit::Percent, single(0.333), 33.3},
+      {ParamUnit::Percent, 0.3335, 33.35},
+      {ParamUnit::Percent, single(0.35), 35},
+      {ParamUnit::Degree, single(7.3 * degree), 7.3},
+      {ParamUnit::Degree, single(5 * degree), 5},
+  };
+  for (const Case& c : cases) {
+    const Json shown = ShownValue(Real(c.unit, std::nullopt, std::nullopt), c.stored);
+    EXPECT_EQ(shown, Json(c.shown)) << c.stored;
+    EXPECT_FALSE(std::signbit(shown.get<double>())) << c.stored;
+  }
 }
 
 TEST(PanelValues, LengthsAreStoredAsTypedAndOpenRangesHold) {

@@ -35,14 +35,17 @@ const char* KindForPage(kvhost::ParamType type) {
   return "real";
 }
 
-// Host values of host objects: links as the target's serial, as the arrow's are.
+// Host values of host objects: numbers as ShownNumber shows them, links as the target's
+// serial, as the arrow's are.
 Json HostValueJson(const kvhost::Value& value) {
   if (const auto* n = std::get_if<KvNode*>(&value)) {
     if (*n == nullptr) return nullptr;
     return kvhost::ObjectSerial(*n);
   }
-  if (const auto* f = std::get_if<double>(&value)) return NumberJson(*f);
-  if (const auto* v = std::get_if<KvVector>(&value)) return Json{NumberJson(v->x), NumberJson(v->y), NumberJson(v->z)};
+  if (const auto* f = std::get_if<double>(&value)) return NumberJson(ShownNumber(*f));
+  if (const auto* v = std::get_if<KvVector>(&value)) {
+    return Json{NumberJson(ShownNumber(v->x)), NumberJson(ShownNumber(v->y)), NumberJson(ShownNumber(v->z))};
+  }
   return ValueJson(value);
 }
 

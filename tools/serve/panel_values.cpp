@@ -1,13 +1,12 @@
 #include "panel_values.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "input_text.h"
 #include "tool_error.h"
 #include "value_parsing.h"
+#include "value_text.h"
 
 namespace kvtool {
 namespace {
@@ -20,26 +19,9 @@ using kvhost::ParamType;
   Refuse((p.label.empty() ? p.symbol : p.label) + ": " + why);
 }
 
-// Scaled values are rounded to 12 significant digits, so that a stored 0.35 shows as 35
-// rather than 35.00000000000001. strtod, unlike stod, takes a subnormal result as it is.
-double Tidy(double shown) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.12g", shown);
-  return std::strtod(text, nullptr);
-}
-
-std::string Range(const DescParameter& p) {
-  const std::string unit = p.unit == kvhost::ParamUnit::Percent  ? " %"
-                           : p.unit == kvhost::ParamUnit::Degree ? " degrees"
-                                                                 : "";
-  if (p.min && p.max) return "from " + NumberText(*p.min) + " to " + NumberText(*p.max) + unit;
-  if (p.min) return "at least " + NumberText(*p.min) + unit;
-  return "at most " + NumberText(*p.max) + unit;
-}
-
 void CheckRange(const DescParameter& p, double shown) {
   if ((p.min && shown < *p.min) || (p.max && shown > *p.max)) {
-    RefuseFor(p, NumberText(shown) + " is outside the range (" + Range(p) + ")");
+    RefuseFor(p, NumberText(shown) + " is outside the range (" + RangeText(p) + ")");
   }
 }
 
@@ -94,9 +76,8 @@ Json NumberJson(double value) {
 
 Json ShownValue(const DescParameter& p, const kvhost::Value& stored) {
   if (const auto* f = std::get_if<double>(&stored)) {
-    const double scale = kvhost::ShownScale(p.unit);
     if (!std::isfinite(*f)) return NumberJson(*f);
-    return scale == 1.0 ? *f : Tidy(*f * scale);
+    return ShownNumber(*f, kvhost::ShownScale(p.unit));
   }
   if (const auto* i = std::get_if<std::int32_t>(&stored)) return *i;
   if (const auto* b = std::get_if<bool>(&stored)) return *b;
@@ -106,7 +87,7 @@ Json ShownValue(const DescParameter& p, const kvhost::Value& stored) {
     return kvhost::ObjectSerial(*n);
   }
   const KvVector& v = std::get<KvVector>(stored);
-  return Json{NumberJson(v.x), NumberJson(v.y), NumberJson(v.z)};
+  return Json{NumberJson(ShownNumber(v.x)), NumberJson(ShownNumber(v.y)), NumberJson(ShownNumber(v.z))};
 }
 
 kvhost::Value StoredValue(const DescParameter& p, const Json& input, const LinkTarget& links) {

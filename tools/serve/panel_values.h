@@ -18,8 +18,9 @@ constexpr std::size_t kMaxTextBytes = 1024;
 // cannot hold, as the text "nan", "inf" or "-inf", so that the page shows them as such.
 Json NumberJson(double value);
 
-// The stored value as the page shows it: scaled numbers (see NumberJson), bools, strings, and links as
-// the target's serial (null when empty).
+// The stored value as the page shows it: numbers in the unit, as ShownNumber shows them
+// (see NumberJson for NaN and the infinities), bools, strings, and links as the target's
+// serial (null when empty).
 Json ShownValue(const kvhost::DescParameter& parameter, const kvhost::Value& stored);
 
 // The object a link names by serial; null when the serial names no object of the
