@@ -53,15 +53,27 @@ class PlantedArrow : public ArrowObject {
 
 #if defined(PLANTED_NAN_IN_CONTOUR) || defined(PLANTED_RACY_GLOBAL) || \
     defined(PLANTED_CRASH_ON_FAILED_ALLOCATION) || defined(PLANTED_HANG_IN_CONTOUR) || \
-    defined(PLANTED_SLOW_CONTOUR)
+    defined(PLANTED_SLOW_CONTOUR) || defined(PLANTED_INFINITE_AT_EXTREMES)
   SplineObject* GetContour(BaseObject* op, BaseDocument* doc, Float lod, BaseThread* bt) override {
     SplineObject* spline = ArrowObject::GetContour(op, doc, lod, bt);
+#if defined(PLANTED_INFINITE_AT_EXTREMES)
+    // A shaft at the end of the double range overflows; the outline goes out all the same,
+    // whether the module gave one or not.
+    if (spline == nullptr && std::abs(op->GetDataInstance()->GetFloat(ARROW_SHAFT_LENGTH)) > 1e300) {
+      spline = SplineObject::Alloc(4, SPLINETYPE::LINEAR);
+      Vector* infinite = spline != nullptr ? spline->GetPointW() : nullptr;
+      for (Int32 i = 0; infinite != nullptr && i < 4; ++i) infinite[i] = Vector(HUGE_VAL, Float(i), 0.0);
+      return spline;
+    }
+#endif
     Vector* points = spline != nullptr ? spline->GetPointW() : nullptr;
     if (points == nullptr) return spline;
     [[maybe_unused]] const Int32 count = spline->GetPointCount();
 #if defined(PLANTED_NAN_IN_CONTOUR)
     // A tail notch deeper than 50 divides by zero somewhere.
     if (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) points[0].x = std::nan("");
+#elif defined(PLANTED_INFINITE_AT_EXTREMES)
+    if (std::abs(op->GetDataInstance()->GetFloat(ARROW_SHAFT_LENGTH)) > 1e300) points[0].x = HUGE_VAL;
 #elif defined(PLANTED_HANG_IN_CONTOUR)
     // A tail notch deeper than 50 never converges.
     while (op->GetDataInstance()->GetFloat(ARROW_TAIL_NOTCH) > 50.0) std::this_thread::sleep_for(std::chrono::seconds(1));

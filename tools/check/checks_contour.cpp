@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "check_support.h"
+#include "tool_error.h"
 
 namespace kvcheck {
 namespace {
@@ -88,6 +89,31 @@ void RunContour(CheckContext& context, CheckResult& result) {
           return result.Fail("an outline other than the XY one, permuted" + where,
                              "the XY outline with its axes permuted and, reversed, its points in reverse order");
         }
+      }
+    }
+  }
+  // The ends of the double range, one parameter at a time on an arrow of its own: sums
+  // and products of such values overflow, so the module may give no contour, but a
+  // contour it gives keeps every promise.
+  const auto& parameters = session->ArrowDescription().parameters;
+  for (std::size_t n = 0; n < parameters.size() && result.passed; ++n) {
+    const kvhost::DescParameter& p = parameters[n];
+    if (p.type != kvhost::ParamType::Real) continue;
+    for (const double extreme : {1e308, -1e308}) {
+      const std::string where = " for " + p.symbol + "=" + kvtool::ValueText(extreme);
+      context.progress(static_cast<std::int64_t>(n), static_cast<std::int64_t>(parameters.size()), where.substr(5));
+      KvNode* alone = session->NewArrow();
+      kvhost::SetParameterRaw(kvhost::Container(alone), p.id, extreme);
+      ++result.cases;
+      kvtool::Outline o;
+      try {
+        o = session->Contour(alone);
+      } catch (const kvtool::ToolError&) {
+        session->TakeHostErrors();
+        continue;  // no contour
+      }
+      if (const std::string broken = BrokenPromise(o, alone); !broken.empty()) {
+        return result.Fail(broken + where, "no contour, or a closed linear outline of 1 to 16 finite points");
       }
     }
   }
