@@ -97,7 +97,17 @@ class PlantedArrow : public ArrowObject {
   }
 #endif
 
-#if defined(PLANTED_UNDO_NOT_RESTORING) || defined(PLANTED_PRESET_READ_PAST_END)
+#if defined(PLANTED_ENABLING_WRITES)
+  // Asked whether a parameter is editable, it leaves a mark in the container.
+  Bool GetDEnabling(GeListNode* node, const DescID& id, const GeData& data, DESCFLAGS_ENABLE flags,
+                    const BaseContainer* itemDesc) override {
+    static_cast<BaseObject*>(node)->GetDataInstance()->SetString(ARROW_PRESET_NAME, String("asked"));
+    return ArrowObject::GetDEnabling(node, id, data, flags, itemDesc);
+  }
+#endif
+
+#if defined(PLANTED_UNDO_NOT_RESTORING) || defined(PLANTED_PRESET_READ_PAST_END) || \
+    defined(PLANTED_RESET_KEEPS_ONE)
   Bool Message(GeListNode* node, Int32 type, void* data) override {
     const auto* command = static_cast<const DescriptionCommand*>(data);
     if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return ArrowObject::Message(node, type, data);
@@ -106,6 +116,19 @@ class PlantedArrow : public ArrowObject {
     if (command->descId[0].id == ARROW_RESET) {  // the reset without its undo record
       ResetArrowDefaults(op);
       op->Message(MSG_UPDATE);
+      return true;
+    }
+#elif defined(PLANTED_RESET_KEEPS_ONE)
+    BaseDocument* doc = op->GetDocument();
+    if (command->descId[0].id == ARROW_RESET && doc != nullptr) {  // undoable, but the head stays
+      BaseContainer* bc = op->GetDataInstance();
+      doc->StartUndo();
+      doc->AddUndo(UNDOTYPE::CHANGE, op);
+      const Float head = bc->GetFloat(ARROW_HEAD_LENGTH);
+      ResetArrowDefaults(op);
+      bc->SetFloat(ARROW_HEAD_LENGTH, head);
+      op->Message(MSG_UPDATE);
+      doc->EndUndo();
       return true;
     }
 #else

@@ -171,6 +171,38 @@ std::string RandomAction(kvtool::PluginSession& session, CheckContext& context,
   return "press " + target + " " + (p != nullptr ? p->symbol : std::to_string(button));
 }
 
+// Asks arrow, twice, whether each of its parameters is editable. Empty when both answers
+// agree and the document is as before, else what went wrong.
+std::string EnablingFault(kvtool::PluginSession& session, KvNode* arrow) {
+  const std::string before = kvhost::DocumentText(session.Document());
+  for (const kvhost::DescParameter& p : session.ArrowDescription().parameters) {
+    const bool first = kvhost::IsEnabled(arrow, p.id);
+    if (kvhost::IsEnabled(arrow, p.id) != first) return "two answers for " + p.symbol;
+    const std::string after = kvhost::DocumentText(session.Document());
+    if (after != before) return "a change of the document asking about " + p.symbol + " (" + FirstDifference(before, after) + ")";
+  }
+  return {};
+}
+
+// What differs between an arrow after its reset and a new arrow: the first value the new
+// one holds that the reset one does not hold alike, or empty.
+std::string ResetDifference(kvtool::PluginSession& session, KvNode* reset, KvNode* fresh) {
+  const KvContainer* got = kvhost::Container(reset);
+  const KvContainer* want = kvhost::Container(fresh);
+  for (const std::int32_t id : kvhost::ParameterIds(want)) {
+    const auto value = kvhost::GetParameter(got, id);
+    const auto wanted = kvhost::GetParameter(want, id);
+    // Each shown text gives back its value alone, so equal texts are equal values.
+    if (!value || value->index() != wanted->index() || kvtool::ValueText(*value) != kvtool::ValueText(*wanted)) {
+      const kvhost::DescParameter* p = kvhost::FindParameter(session.ArrowDescription(), id);
+      return (p != nullptr ? p->symbol : std::to_string(id)) + " is " +
+             (value ? kvtool::ValueText(*value) : std::string("not held")) + ", a new arrow's " +
+             kvtool::ValueText(*wanted);
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 void RunUndo(CheckContext& context, CheckResult& result) {
@@ -198,6 +230,14 @@ void RunUndo(CheckContext& context, CheckResult& result) {
       context.progress(s * kActions + a, sequences * kActions, history);
       ++result.cases;
       const std::string after = kvhost::DocumentText(doc);
+      // Greying is a question: it answers the same twice and changes nothing. One arrow a
+      // step keeps long runs quick.
+      if (const auto arrows = Contents(doc).arrows; !arrows.empty()) {
+        KvNode* asked = arrows[static_cast<std::size_t>(context.Integer(0, static_cast<std::int64_t>(arrows.size()) - 1))];
+        if (const std::string fault = EnablingFault(*session, asked); !fault.empty()) {
+          return result.Fail(fault + " after " + history, "the same answer twice and the document unchanged");
+        }
+      }
       if (!back && kvhost::UndoHistory(doc).size() == steps) {
         if (after != before) {
           return result.Fail("a change without an undo step after " + history + " (" + FirstDifference(before, after) + ")",
@@ -217,6 +257,20 @@ void RunUndo(CheckContext& context, CheckResult& result) {
                                FirstDifference(after, kvhost::DocumentText(doc)),
                            "the document exactly as after the last action");
       }
+    }
+  }
+  // Reset gives what a new arrow holds, whatever the arrow held before.
+  for (std::int64_t n = 0; n < context.Cases(5) && result.passed; ++n) {
+    auto session = OpenSession(context);
+    KvNode* arrow = session->NewArrow();
+    const auto edits = RandomArrowValues(session->ArrowDescription(), context, true);
+    const std::string values = EditsText(edits);
+    context.progress(n, context.Cases(5), "ARROW_RESET after " + values);
+    WriteValues(arrow, edits);
+    kvhost::PressButton(arrow, ARROW_RESET);
+    ++result.cases;
+    if (const std::string difference = ResetDifference(*session, arrow, session->NewArrow()); !difference.empty()) {
+      return result.Fail("after ARROW_RESET on " + values + ", " + difference, "every value a new arrow holds");
     }
   }
 }
