@@ -65,7 +65,8 @@ class CheckRun : public ::testing::Test {
  protected:
   kvcli::Result Check(const std::string& plugin, std::vector<std::string> args) {
     args.insert(args.begin(), {"--plugin", plugin, "check"});
-    return Keelvane(args, "", {"TMPDIR=" + tmp.Path().string()});
+    // Planted leaks are the lifecycle check's to find, not the leak sanitizer's at every exit.
+    return Keelvane(args, "", {"TMPDIR=" + tmp.Path().string(), "ASAN_OPTIONS=detect_leaks=0"});
   }
   // The checks the tool runs, in order, as --list names them.
   std::vector<std::string> Listed() {
@@ -80,8 +81,17 @@ class CheckRun : public ::testing::Test {
 
 class CheckCatches : public CheckRun, public ::testing::WithParamInterface<Planted> {};
 
+// A sanitizer build judges leaks its own way: the leak sanitizer fails every check's process
+// of a module that leaks, and the process's growth per cycle is not looked at.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 TEST_P(CheckCatches, ExactlyTheCheckMeantForTheFault) {
   const Planted& p = GetParam();
+  if (kSanitized && p.fault == "leak_per_cycle") GTEST_SKIP() << "the growth per cycle is not judged under a sanitizer";
   std::string plugin = PluginOf(p.fault);
   std::vector<std::string> left;  // what the test itself put in the temporary folder
   if (p.plant) {
@@ -190,10 +200,10 @@ TEST_F(CheckRun, TextAndJunitReports) {
 // later check that hangs too is given up once it falls silent, not after a limit of its own.
 TEST_F(CheckRun, HangIsKilledOnce) {
   const kvcli::Result r = Check(PluginOf(KEELVANE_PLANTED_HANG), {"--level", "1", "--seed", "3", "--only",
-                                                                  "contour,entry,threads", "--time-limit", "2"});
+                                                                  "contour,entry,threads", "--time-limit", "4"});
   EXPECT_EQ(r.status, kvtool::kStatusFailed) << r.err;
   EXPECT_EQ(kvcli::LastLine(r.out), "1 passed, 2 failed");
-  EXPECT_NE(r.out.find("  seen:      the check hung: killed at its time limit of 2 s during case "), std::string::npos)
+  EXPECT_NE(r.out.find("  seen:      the check hung: killed at its time limit of 4 s during case "), std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("ARROW_SHAFT="), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("  seen:      the check hung, as an earlier one did"), std::string::npos) << r.out;
