@@ -8,7 +8,7 @@
 #   keelvane_package, which writes the zip into KEELVANE_PACKAGE_DIR (default dist/).
 # As a script: cmake -DMODULE=<file> -DPLATFORM=macos|windows -DNAME=<zip name without .zip>
 #   -DOUT=<folder> [-DSTRIP=<strip>] -P package.cmake
-# The module must pass cmake/inspect_module.cmake, or no zip is written.
+# The module must pass cmake/examine_module.cmake, or no zip is written.
 include(${CMAKE_CURRENT_LIST_DIR}/plugin_folder.cmake)
 set(KEELVANE_PACKAGE_SCRIPT ${CMAKE_CURRENT_LIST_FILE})
 
@@ -67,7 +67,7 @@ keelvane_fill_plugin_folder(${folder})
 file(COPY_FILE ${KEELVANE_RES_DIR}/../LICENSE ${folder}/LICENSE)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -DMODULE=${folder}/${module_name} -DPLATFORM=${PLATFORM}
-                        -P ${CMAKE_CURRENT_LIST_DIR}/inspect_module.cmake
+                        -P ${CMAKE_CURRENT_LIST_DIR}/examine_module.cmake
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "package.cmake: ${module_name} failed its inspection; no package written")

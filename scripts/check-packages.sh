@@ -22,8 +22,8 @@ trap 'rm -rf "$unpacked"' EXIT
 unzip -q "$windows_zip" -d "$unpacked/windows"
 unzip -q "$macos_zip" -d "$unpacked/macos"
 
-cmake -DMODULE="$unpacked/macos/keelvane/KeelvaneR2025.xlib" -DPLATFORM=macos -P cmake/inspect_module.cmake
-cmake -DMODULE="$unpacked/windows/keelvane/keelvane.xdl64" -DPLATFORM=windows -P cmake/inspect_module.cmake
+cmake -DMODULE="$unpacked/macos/keelvane/KeelvaneR2025.xlib" -DPLATFORM=macos -P cmake/examine_module.cmake
+cmake -DMODULE="$unpacked/windows/keelvane/keelvane.xdl64" -DPLATFORM=windows -P cmake/examine_module.cmake
 
 cmake --build --preset mingw --target keelvane -j 2
 source scripts/wine-env.sh

@@ -1,4 +1,4 @@
-# cmake -DMODULE=<file> -DPLATFORM=macos|windows -P cmake/inspect_module.cmake
+# cmake -DMODULE=<file> -DPLATFORM=macos|windows -P cmake/examine_module.cmake
 #
 # Fails unless <file> is the module as that platform's host loads it, with LLVM's tools
 # (Debian: llvm-14):
@@ -15,14 +15,14 @@ set(macos_minimum 12.0)
 set(windows_dlls kernel32.dll msvcrt.dll)
 
 if(NOT MODULE OR NOT PLATFORM MATCHES "^(macos|windows)$")
-  message(FATAL_ERROR "usage: cmake -DMODULE=<file> -DPLATFORM=macos|windows -P inspect_module.cmake")
+  message(FATAL_ERROR "usage: cmake -DMODULE=<file> -DPLATFORM=macos|windows -P examine_module.cmake")
 endif()
 get_filename_component(name ${MODULE} NAME)
 
 function(find_llvm_tool var tool)
   find_program(${var} NAMES ${tool}-14 ${tool})
   if(NOT ${var})
-    message(FATAL_ERROR "inspect_module: no ${tool} (Debian: llvm-14; scripts/setup.sh mac)")
+    message(FATAL_ERROR "examine_module: no ${tool} (Debian: llvm-14; scripts/setup.sh mac)")
   endif()
 endfunction()
 find_llvm_tool(readobj llvm-readobj)
