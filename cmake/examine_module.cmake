@@ -29,7 +29,7 @@ find_llvm_tool(readobj llvm-readobj)
 find_llvm_tool(objdump llvm-objdump)
 find_llvm_tool(nm llvm-nm)
 
-# Inside inspect_<platform>(): wrong() notes a problem and goes on, refuse() notes one that
+# Inside examine_<platform>(): wrong() notes a problem and goes on, refuse() notes one that
 # makes looking further pointless and ends the inspection.
 macro(wrong problem)
   list(APPEND problems "${problem}")
@@ -89,7 +89,7 @@ macro(read_headers prefix kind expected architecture)
   endif()
 endmacro()
 
-function(inspect_macos)
+function(examine_macos)
   set(problems "")
   read_headers("Mach-O" "Mach-O" "Mach-O arm64" "arm64")
   field(type "${headers}" "FileType")
@@ -144,7 +144,7 @@ function(inspect_macos)
   return(PROPAGATE problems summary)
 endfunction()
 
-function(inspect_windows)
+function(examine_windows)
   set(problems "")
   read_headers("COFF-" "PE/COFF" "COFF-x86-64" "x86-64")
   field(magic "${headers}" "Magic")
@@ -178,7 +178,7 @@ function(inspect_windows)
   return(PROPAGATE problems summary)
 endfunction()
 
-cmake_language(CALL inspect_${PLATFORM})
+cmake_language(CALL examine_${PLATFORM})
 if(problems)
   foreach(problem ${problems})
     message(NOTICE "${MODULE}: ${problem}")
