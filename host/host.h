@@ -123,6 +123,9 @@ bool PressButton(KvNode* node, std::int32_t id);
 // node goes first or last under parent (null: the document's top level).
 enum class Position { First, Last };
 void MoveObject(KvDocument* doc, KvNode* node, KvNode* parent, Position where);
+// The user's deletion in the object manager: the object goes with its children as one undo
+// step; undo puts it back in its place, the host keeping it until the step is dropped.
+void DeleteObject(KvDocument* doc, KvNode* node);
 // Asks the plug-in object for its contour. The caller owns the returned spline (free it
 // with FreeObject); null when the plug-in returned none or has no contour entry.
 KvNode* GetContour(KvNode* node, KvDocument* doc, double lod = 1.0);

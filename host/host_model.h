@@ -81,6 +81,9 @@ struct Place {
   KvNode* pred = nullptr;
 };
 
+// The record of the user's deletion (DeleteObject): the host's own, no module makes one.
+constexpr std::int32_t kUndoDelete = -1;
+
 struct UndoRecord {
   std::int32_t type = 0;
   KvNode* node = nullptr;

@@ -6,6 +6,9 @@
 // A CHANGE record (KV_UNDOTYPE_CHANGE) snapshots the object's container and its place
 // (parent or document top level, predecessor) before the change; a NEWOBJ record
 // (KV_UNDOTYPE_NEWOBJ) is made after an insertion, and its "before" is the detached object.
+// A delete record (the user's deletion, kUndoDelete) keeps only the place the object is
+// taken from: while the step can be undone the host keeps the object, detached, and frees
+// it when the step is dropped (trimmed or cleared) with the object still out of the tree.
 //
 // Undo walks a step's records backwards, each time keeping the object's present state as
 // the record's "after" and restoring its "before"; redo walks forwards restoring "after".
@@ -33,6 +36,7 @@ UndoRecord MakeRecord(std::int32_t type, KvNode* object) {
   UndoRecord record;
   record.type = type;
   record.node = object;
+  if (type == kUndoDelete) record.before = PlaceOf(object);
   if (type == KV_UNDOTYPE_CHANGE) {
     record.before = PlaceOf(object);
     record.hasContainer = true;
@@ -61,6 +65,27 @@ std::size_t StepBytes(const UndoStep& step) {
   return bytes;
 }
 
+// The objects that delete records of steps hold out of the tree, by serial.
+std::vector<std::uint64_t> DeletedObjects(std::vector<UndoStep>::const_iterator from,
+                                          std::vector<UndoStep>::const_iterator to) {
+  std::vector<std::uint64_t> serials;
+  for (; from != to; ++from) {
+    for (const UndoRecord& r : from->records) {
+      if (r.type == kUndoDelete) serials.push_back(r.node->serial);
+    }
+  }
+  return serials;
+}
+
+// Frees what was deleted, or created and undone, and can no longer be brought back: each
+// object still alive and out of every tree. Called once the steps that held them are gone.
+void FreeDeleted(const std::vector<std::uint64_t>& serials) {
+  for (std::uint64_t serial : serials) {
+    KvNode* node = LiveNode(serial);
+    if (node != nullptr && node->up == nullptr && node->doc == nullptr) FreeNode(node);
+  }
+}
+
 // Drops the oldest steps while the history is over a limit. Called with no group open.
 void Trim(KvDocument* doc) {
   const UndoLimits& limits = doc->undoLimits;
@@ -79,7 +104,10 @@ void Trim(KvDocument* doc) {
   for (; over(); ++drop) {
     if (limits.bytes != 0) bytes -= StepBytes(doc->undo[drop]);
   }
-  doc->undo.erase(doc->undo.begin(), doc->undo.begin() + static_cast<std::ptrdiff_t>(drop));
+  const auto end = doc->undo.begin() + static_cast<std::ptrdiff_t>(drop);
+  const std::vector<std::uint64_t> deleted = DeletedObjects(doc->undo.begin(), end);
+  doc->undo.erase(doc->undo.begin(), end);
+  FreeDeleted(deleted);
 }
 
 // Ends the outermost group: it becomes a closed step, or nothing when it holds no record.
@@ -118,29 +146,33 @@ void DiscardRedo(KvDocument* doc) {
     }
   }
   doc->redo.clear();
-  for (std::uint64_t serial : undoneNew) {
-    KvNode* node = LiveNode(serial);
-    if (node != nullptr && node->up == nullptr && node->doc == nullptr) FreeNode(node);
-  }
+  FreeDeleted(undoneNew);
 }
 
 void ClearHistory(KvDocument* doc) {
   DiscardRedo(doc);
+  const std::vector<std::uint64_t> deleted = DeletedObjects(doc->undo.begin(), doc->undo.end());
   doc->undo.clear();
   doc->undoDepth = 0;
+  FreeDeleted(deleted);
 }
 
 // A freed object can no longer be restored: its records, and records that would put
-// another object under or after it, are dropped.
+// another object under or after it, are dropped; an object deleted from under or after it
+// can no longer come back, and is freed too.
 void ForgetNode(KvDocument* doc, const KvNode* node) {
+  std::vector<std::uint64_t> deleted;
   for (auto* steps : {&doc->undo, &doc->redo}) {
     for (UndoStep& step : *steps) {
       auto& rs = step.records;
-      rs.erase(std::remove_if(rs.begin(), rs.end(),
-                              [&](const UndoRecord& r) { return Mentions(r, node); }),
-               rs.end());
+      const auto gone = std::remove_if(rs.begin(), rs.end(), [&](const UndoRecord& r) { return Mentions(r, node); });
+      for (auto it = gone; it != rs.end(); ++it) {
+        if (it->type == kUndoDelete && it->node != node) deleted.push_back(it->node->serial);
+      }
+      rs.erase(gone, rs.end());
     }
   }
+  FreeDeleted(deleted);
 }
 
 bool StartUndo(KvDocument* doc) {
@@ -175,6 +207,19 @@ bool AddUndo(KvDocument* doc, std::int32_t type, KvNode* object) {
   if (group.records.empty()) DiscardRedo(doc);
   group.records.push_back(MakeRecord(type, object));
   return true;
+}
+
+void DeleteObject(KvDocument* doc, KvNode* node) {
+  if (doc == nullptr || node == nullptr || DocumentOf(node) != doc) {
+    ReportHostError("DeleteObject of an object that is not in the document");
+    return;
+  }
+  StartUndo(doc);
+  UndoStep& group = doc->undo.back();
+  if (group.records.empty()) DiscardRedo(doc);
+  group.records.push_back(MakeRecord(kUndoDelete, node));
+  Detach(node);
+  EndUndo(doc);
 }
 
 bool EndUndo(KvDocument* doc) {

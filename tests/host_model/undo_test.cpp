@@ -1,4 +1,6 @@
 // Undo and redo restore the document exactly: tree and every container.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "host.h"
@@ -231,6 +233,56 @@ TEST_F(UndoHistoryTest, FreedObjectsDropOutOfTheHistory) {
   ASSERT_EQ(UndoHistory(doc).size(), 1u);
   EXPECT_TRUE(UndoHistory(doc)[0].records.empty());
   EXPECT_TRUE(Undo(doc));
+}
+
+// The user's deletion: the object with its children goes as one step, undo puts it back
+// exactly in its place (first, amid or last of its list), redo takes it again, and the
+// host frees what it kept once the step is gone, however it goes.
+TEST_F(UndoHistoryTest, DeletionIsOneStepAndNothingOutlivesIt) {
+  struct Row {
+    const char* what;
+    int deleted;                            // of objs, after objs[2] went under objs[1]
+    std::function<void(KvDocument*)> end;  // what ends the step before the document is freed
+  };
+  const std::vector<Row> rows{
+      {"first at the top, with a child, freed with the history", 0, [](KvDocument*) {}},
+      {"amid its list, undone, the redo discarded", 1,
+       [&](KvDocument* d) {
+         Undo(d);
+         SetParameter(d, objs[0], 1, std::int32_t{9});
+       }},
+      {"the child, trimmed by a step limit", 2,
+       [&](KvDocument* d) {
+         SetParameter(d, objs[0], 1, std::int32_t{9});
+         SetUndoLimits(d, {1, 0});
+       }},
+      {"last at the top, then the object it came after freed", 3,
+       [&](KvDocument*) {
+         bl->Remove(objs[1]);
+         FreeObject(objs[1]);
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ResetHost();
+    objs.clear();
+    SetUp();
+    MoveObject(doc, objs[2], objs[1], Position::Last);
+    const std::string before = DocumentText(doc);
+    const std::size_t steps = UndoHistory(doc).size();
+    DeleteObject(doc, objs[row.deleted]);
+    const std::string after = DocumentText(doc);
+    EXPECT_EQ(after.find("#" + std::to_string(ObjectSerial(objs[row.deleted])) + " "), std::string::npos) << after;
+    EXPECT_EQ(UndoHistory(doc).size(), steps + 1);
+    ASSERT_TRUE(Undo(doc));
+    EXPECT_EQ(DocumentText(doc), before);
+    ASSERT_TRUE(Redo(doc));
+    EXPECT_EQ(DocumentText(doc), after);
+    row.end(doc);
+    FreeDocument(doc);
+    EXPECT_EQ(LiveAllocations(), 0);
+    EXPECT_TRUE(HostErrors().empty()) << HostErrors().front();
+  }
 }
 
 }  // namespace
