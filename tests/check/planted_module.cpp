@@ -213,6 +213,10 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
 }
 #endif
 
+#if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
+DataAllocator* UndoFaultAllocator();  // at the end of this file
+#endif
+
 DataAllocator* ArrowAllocator() {
 #if defined(PLANTED_LEAK_ON_UNLOAD)
   if (g_neverFreed == nullptr) g_neverFreed = NewMemClear(64);
@@ -222,5 +226,67 @@ DataAllocator* ArrowAllocator() {
   g_lost = std::malloc(4096);
   if (g_lost != nullptr) std::memset(g_lost, 1, 4096);
 #endif
+#if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
+  return UndoFaultAllocator();
+#endif
   return PlantedArrow::Alloc;
 }
+
+#if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
+#include "arrow_links.h"
+
+// The arrow with a button that undo finds wrong: Make Spline Wrap losing the deformer it
+// cannot place, or Load Preset changing the arrow without an undo record.
+class UndoFaultArrow : public PlantedArrow {
+ public:
+  static NodeData* Alloc() { return NewObjClear<UndoFaultArrow>(); }
+
+  Bool Message(GeListNode* node, Int32 type, void* data) override {
+    const auto* command = static_cast<const DescriptionCommand*>(data);
+    BaseObject* op = static_cast<BaseObject*>(node);
+    BaseDocument* doc = op->GetDocument();
+    if (type != MSG_DESCRIPTION_COMMAND || command == nullptr || doc == nullptr) return PlantedArrow::Message(node, type, data);
+#if defined(PLANTED_DEFORMER_LEAK)
+    // An arrow under an object that is no Extrude, with no Extrude to add: the deformer
+    // made for it has no place and is never freed.
+    const BaseContainer* bc = op->GetDataInstance();
+    BaseObject* parent = op->GetUp();
+    if (command->descId[0].id == ARROW_MAKE_WRAP && parent != nullptr && !IsType(parent, Oextrude) &&
+        !bc->GetBool(ARROW_WRAP_ADD_EXTRUDE) && bc->GetLink(ARROW_WRAP_SPLINE, doc, Obase) != nullptr &&
+        FindWrapDeformer(op) == nullptr) {
+      lost = BaseObject::Alloc(Osplinewrap);
+      return true;
+    }
+#else
+    if (command->descId[0].id == ARROW_PRESET_LOAD) {
+      if (LoadWithoutUndo(op)) op->Message(MSG_UPDATE);
+      return true;
+    }
+#endif
+    return PlantedArrow::Message(node, type, data);
+  }
+
+ private:
+#if defined(PLANTED_DEFORMER_LEAK)
+  BaseObject* lost = nullptr;
+#else
+  // The load button's reader, which writes what it read without recording the change.
+  Bool LoadWithoutUndo(BaseObject* op) {
+    BaseContainer scratch(*op->GetDataInstance());
+    Filename name;
+    name.SetDirectory(GetPresetFolder());
+    name.SetFile(Filename("*.kvp"));
+    if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
+    BaseFile* file = BaseFile::Alloc();
+    if (file == nullptr) return false;
+    const Bool read = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA) &&
+                      ReadPresetFile(file, scratch);
+    BaseFile::Free(file);
+    if (read) op->SetData(scratch, true);
+    return read;
+  }
+#endif
+};
+
+DataAllocator* UndoFaultAllocator() { return UndoFaultArrow::Alloc; }
+#endif

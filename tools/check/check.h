@@ -74,7 +74,7 @@ const std::vector<CheckInfo>& RegisteredChecks();
 const CheckInfo* FindCheck(const std::string& name);
 
 // The checks, each in the file of its group: checks_module.cpp, checks_contour.cpp,
-// checks_document.cpp and checks_faults.cpp.
+// checks_document.cpp, checks_undo.cpp and checks_faults.cpp.
 void RunEntry(CheckContext& context, CheckResult& result);
 void RunDescription(CheckContext& context, CheckResult& result);
 void RunContour(CheckContext& context, CheckResult& result);
