@@ -523,10 +523,11 @@ std::string ResetDifference(kvtool::PluginSession& session, KvNode* reset, KvNod
 }  // namespace
 
 void RunUndo(CheckContext& context, CheckResult& result) {
-  // Short sequences at every level; at level 5 long ones too, of documents past 100 objects
-  // and runs of 20 undos and more.
+  // Short sequences at every level; from level 3 long ones too, at level 5 of documents
+  // past 100 objects and runs of 20 undos and more.
   std::vector<Shape> shapes(static_cast<std::size_t>(context.Cases(5)), Shape{20, 0, 2, 6});
-  if (context.level >= 5) shapes.insert(shapes.end(), 4, Shape{320, 110, 20, 30});
+  static constexpr std::size_t kLong[] = {0, 0, 1, 2, 12};
+  shapes.insert(shapes.end(), kLong[context.level - 1], context.level >= 5 ? Shape{320, 110, 20, 30} : Shape{160, 50, 10, 20});
   const fs::path folder = ScratchOf(context) / "sequence";
   std::int64_t largest = 0, longestRun = 0;
   int rotation = 0;
