@@ -415,7 +415,16 @@ class Chooser {
     std::vector<KvNode*> in;
     for (KvNode* a : c.arrows) {
       const KvNode* parent = kvhost::Parent(a);
-      if ((parent == nullptr ? 0 : kvhost::ObjectType(parent) == KV_TYPE_EXTRUDE ? 1 : 2) == situation) in.push_back(a);
+      if ((parent == nullptr ? 0 : kvhost::ObjectType(parent) == KV_TYPE_EXTRUDE ? 1 : 2) != situation) continue;
+      // Make Spline Wrap does nothing for an arrow that has its deformer (under it, or
+      // beside it in its Extrude): such an arrow is not in the situation that is wanted.
+      const auto wrap = [](const KvNode* n) { return kvhost::ObjectType(n) == KV_TYPE_SPLINE_WRAP; };
+      const auto beside = situation == 1 ? kvhost::Children(parent) : std::vector<KvNode*>{};
+      const auto under = kvhost::Children(a);
+      if (button == ARROW_MAKE_WRAP && (std::any_of(under.begin(), under.end(), wrap) || std::any_of(beside.begin(), beside.end(), wrap))) {
+        continue;
+      }
+      in.push_back(a);
     }
     if (in.empty()) {
       if (situation == 0) return Act(Action::Kind::NewArrow);
@@ -438,11 +447,11 @@ class Chooser {
     // A Spline Wrap needs its path; a Cloner on a spline needs the spline.
     const auto linked = [&](std::int32_t id) {
       const auto v = kvhost::GetParameter(kvhost::Container(arrow), id);
-      return v && std::holds_alternative<KvNode*>(*v) && std::get<KvNode*>(*v) != nullptr;
+      return v && std::holds_alternative<KvNode*>(*v) && kvhost::DocumentOf(std::get<KvNode*>(*v)) != nullptr;
     };
     const bool spline = std::any_of(c.nodes.begin(), c.nodes.end(), [](const KvNode* n) { return kvhost::ObjectType(n) == KV_TYPE_SPLINE; });
     if (button != ARROW_MAKE_EXTRUDE && !spline && context_.Chance(0.5)) return Act(Kind::NewObject, 0, -1, KV_TYPE_SPLINE);
-    if (button == ARROW_MAKE_WRAP && !linked(ARROW_WRAP_SPLINE) && context_.Chance(0.8)) {
+    if (button == ARROW_MAKE_WRAP && !linked(ARROW_WRAP_SPLINE) && context_.Chance(0.9)) {
       return Link(c, press.target, ARROW_WRAP_SPLINE);
     }
     if (button == ARROW_MAKE_CLONER && !linked(ARROW_CLONE_SPLINE) && context_.Chance(0.5)) {
