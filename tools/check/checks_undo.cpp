@@ -6,6 +6,7 @@
 // and once the document is freed the host holds no more than before it was made. A failing
 // sequence is replayed in fresh sessions and shrunk to the fewest actions that still fail.
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 #include "check_support.h"
@@ -20,8 +21,9 @@ namespace {
 enum class Answer { None, File, Cancel };
 
 // One action of the user, as data, so that a failing sequence can be replayed. Objects are
-// named by place, their index in the document depth first, so that a shorter replay acts on
-// whatever stands there (an action naming no such object is skipped).
+// named by age, "@0" the oldest object in the document: dropping later actions leaves the
+// names of older objects alone, and a shorter replay acts on whatever has the name (an
+// action naming no such object is skipped).
 struct Action {
   enum class Kind { NewArrow, NewObject, Move, Set, Link, Press, Delete, Undo, Redo, UndoRun };
   Kind kind = Kind::NewArrow;
@@ -87,7 +89,7 @@ std::string ActionsText(const std::vector<Action>& actions, const kvhost::Descri
   return out;
 }
 
-// The document's objects depth first (as DocumentText names them by place), and its arrows.
+// The document's objects and its arrows, oldest first.
 struct Contents {
   std::vector<KvNode*> nodes;
   std::vector<KvNode*> arrows;
@@ -102,6 +104,9 @@ void Collect(KvNode* node, Contents& c) {
 Contents ContentsOf(const KvDocument* doc) {
   Contents c;
   for (KvNode* top : kvhost::TopObjects(doc)) Collect(top, c);
+  const auto older = [](const KvNode* a, const KvNode* b) { return kvhost::ObjectSerial(a) < kvhost::ObjectSerial(b); };
+  std::sort(c.nodes.begin(), c.nodes.end(), older);
+  std::sort(c.arrows.begin(), c.arrows.end(), older);
   return c;
 }
 
@@ -485,31 +490,86 @@ std::optional<Failure> Replay(const CheckContext& context, const fs::path& folde
   return sequence.Finish();
 }
 
-// The fewest actions that still fail as actions did (with the same expectation): chunks
-// of halving size dropped while the failure stays, each replay cut after its failing
-// action. A bounded number of replays keeps a long sequence's shrinking quick.
-std::vector<Action> Shrink(CheckContext& context, const fs::path& folder, std::vector<Action> actions,
-                           const std::string& expected) {
-  int replays = 400;
-  for (std::size_t chunk = std::max<std::size_t>(actions.size() / 2, 1); replays > 0; chunk /= 2) {
-    for (std::size_t at = 0; at < actions.size() && replays > 0; --replays) {
-      context.progress(400 - replays, 400, "shrinking a failing sequence: " + std::to_string(actions.size()) + " actions");
-      std::vector<Action> fewer(actions);
-      fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(at),
-                  fewer.begin() + static_cast<std::ptrdiff_t>(std::min(at + chunk, fewer.size())));
-      std::size_t failedAt = 0;
-      const auto failure = Replay(context, folder, fewer, failedAt);
-      if (failure && failure->expected == expected) {
-        fewer.resize(failedAt);
-        actions = std::move(fewer);
-      } else {
-        at += chunk;
+// Shrinks a failing list of actions while the failure (the same expectation) stays, each
+// replay cut after its failing action: chunks of halving size dropped, then each object
+// an action names renamed to an earlier place (which lets the actions that only made room
+// go in the next round), as long as a round changes something. At most 400 replays and
+// 5 seconds keep a long sequence's shrinking quick.
+class Shrinker {
+ public:
+  Shrinker(CheckContext& context, fs::path folder, std::string expected)
+      : context_(context), folder_(std::move(folder)), expected_(std::move(expected)) {}
+
+  std::vector<Action> Shrink(std::vector<Action> actions) {
+    for (bool changed = true; changed && replays_ > 0;) {
+      changed = Drop(actions);
+      changed = Rename(actions) || changed;
+    }
+    return actions;
+  }
+
+ private:
+  // True, with actions cut after the failure, when the candidate still fails.
+  bool Fails(std::vector<Action>& candidate) {
+    if (--replays_ <= 0 || std::chrono::steady_clock::now() > deadline_) replays_ = 0;
+    context_.progress(kReplays - replays_, kReplays, "shrinking a failing sequence: " + std::to_string(candidate.size()) + " actions");
+    std::size_t failedAt = 0;
+    const auto failure = Replay(context_, folder_, candidate, failedAt);
+    if (!failure || failure->expected != expected_) return false;
+    candidate.resize(failedAt);
+    return true;
+  }
+
+  bool Drop(std::vector<Action>& actions) {
+    bool changed = false;
+    for (std::size_t chunk = std::max<std::size_t>(actions.size() / 2, 1);; chunk /= 2) {
+      for (std::size_t at = 0; at < actions.size() && replays_ > 0;) {
+        std::vector<Action> fewer(actions);
+        fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(at),
+                    fewer.begin() + static_cast<std::ptrdiff_t>(std::min(at + chunk, fewer.size())));
+        if (Fails(fewer)) {
+          actions = std::move(fewer);
+          changed = true;
+        } else {
+          at += chunk;
+        }
+      }
+      if (chunk == 1 || replays_ <= 0) return changed;
+    }
+  }
+
+  bool Rename(std::vector<Action>& actions) {
+    bool changed = false;
+    for (std::size_t n = 0; n < actions.size() && replays_ > 0; ++n) {
+      for (int Action::*field : {&Action::target, &Action::other}) {
+        const int name = actions[n].*field;
+        for (int place = 0; place < name && replays_ > 0; ++place) {
+          // The object named so here and in every later action.
+          std::vector<Action> renamed(actions);
+          for (std::size_t m = n; m < renamed.size(); ++m) {
+            for (int Action::*f : {&Action::target, &Action::other}) {
+              if (renamed[m].*f == name) renamed[m].*f = place;
+            }
+          }
+          if (Fails(renamed)) {
+            actions = std::move(renamed);
+            changed = true;
+            break;
+          }
+        }
+        if (n >= actions.size()) return changed;
       }
     }
-    if (chunk == 1) break;
+    return changed;
   }
-  return actions;
-}
+
+  static constexpr int kReplays = 400;
+  const std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  CheckContext& context_;
+  fs::path folder_;
+  std::string expected_;
+  int replays_ = kReplays;
+};
 
 // What differs between an arrow after its reset and a new arrow: the first value the new
 // one holds that the reset one does not hold alike, or empty.
@@ -566,7 +626,7 @@ void RunUndo(CheckContext& context, CheckResult& result) {
       if (!failure) continue;
     }
     // Replayed in fresh sessions, the sequence shrinks to what the failure needs.
-    const std::vector<Action> shrunk = Shrink(context, folder, actions, failure->expected);
+    const std::vector<Action> shrunk = Shrinker(context, folder, failure->expected).Shrink(actions);
     std::size_t failedAt = 0;
     std::optional<Failure> again = Replay(context, folder, shrunk, failedAt);
     const std::string text = ActionsText(shrunk, arrow);
