@@ -459,7 +459,21 @@ class Chooser {
     if (button == ARROW_MAKE_WRAP && !linked(ARROW_WRAP_SPLINE) && context_.Chance(0.9)) {
       return Link(c, press.target, ARROW_WRAP_SPLINE);
     }
-    if (button == ARROW_MAKE_CLONER && !linked(ARROW_CLONE_SPLINE) && context_.Chance(0.5)) {
+    // The first round of the nine clones on a spline and wraps without an Extrude of its
+    // own, the next the other way, and so on.
+    const bool second = (rotation_ / 9) % 2 == 1;
+    const auto on = [&](std::int32_t id) {
+      const auto v = kvhost::GetParameter(kvhost::Container(arrow), id);
+      return v && std::holds_alternative<bool>(*v) && std::get<bool>(*v);
+    };
+    const auto set = [&](std::int32_t id, bool value) {
+      Action a = Act(Kind::Set, press.target, -1, id);
+      a.value = value;
+      return a;
+    };
+    if (button == ARROW_MAKE_CLONER && on(ARROW_CLONE_ON_SPLINE) == second) return set(ARROW_CLONE_ON_SPLINE, !second);
+    if (button == ARROW_MAKE_WRAP && on(ARROW_WRAP_ADD_EXTRUDE) != second) return set(ARROW_WRAP_ADD_EXTRUDE, second);
+    if (button == ARROW_MAKE_CLONER && !linked(ARROW_CLONE_SPLINE) && context_.Chance(on(ARROW_CLONE_ON_SPLINE) ? 0.9 : 0.5)) {
       return Link(c, press.target, ARROW_CLONE_SPLINE);
     }
     ++rotation_;
