@@ -285,4 +285,22 @@ TEST_F(UndoHistoryTest, DeletionIsOneStepAndNothingOutlivesIt) {
   }
 }
 
+// A deletion of what is not in the document is refused, named, and changes nothing.
+TEST_F(UndoHistoryTest, DeletionOfWhatIsNotInTheDocumentIsRefused) {
+  KvDocument* other = NewDocument();
+  KvNode* elsewhere = AllocObject(KV_TYPE_NULL);
+  bd->InsertObject(other, elsewhere, nullptr, nullptr);
+  KvNode* loose = AllocObject(KV_TYPE_NULL);
+  const std::string before = DocumentText(doc);
+  for (KvNode* node : {loose, elsewhere, static_cast<KvNode*>(nullptr)}) {
+    DeleteObject(doc, node);
+    EXPECT_EQ(DocumentText(doc), before);
+    EXPECT_TRUE(UndoHistory(doc).empty());
+  }
+  ASSERT_EQ(HostErrors().size(), 3u);
+  EXPECT_EQ(HostErrors().back(), "DeleteObject of an object that is not in the document");
+  EXPECT_EQ(TopObjects(other), std::vector<KvNode*>{elsewhere});
+  FreeObject(loose);
+}
+
 }  // namespace
