@@ -456,9 +456,6 @@ class Chooser {
     };
     const bool spline = std::any_of(c.nodes.begin(), c.nodes.end(), [](const KvNode* n) { return kvhost::ObjectType(n) == KV_TYPE_SPLINE; });
     if (button != ARROW_MAKE_EXTRUDE && !spline && context_.Chance(0.5)) return Act(Kind::NewObject, 0, -1, KV_TYPE_SPLINE);
-    if (button == ARROW_MAKE_WRAP && !linked(ARROW_WRAP_SPLINE) && context_.Chance(0.9)) {
-      return Link(c, press.target, ARROW_WRAP_SPLINE);
-    }
     // The first round of the nine clones on a spline and wraps without an Extrude of its
     // own, the next the other way, and so on.
     const bool second = (rotation_ / 9) % 2 == 1;
@@ -471,6 +468,10 @@ class Chooser {
       a.value = value;
       return a;
     };
+    // Without its path the wrap is not made: only from the second round on, now and then.
+    if (button == ARROW_MAKE_WRAP && !linked(ARROW_WRAP_SPLINE) && (!second || context_.Chance(0.8))) {
+      return Link(c, press.target, ARROW_WRAP_SPLINE);
+    }
     if (button == ARROW_MAKE_CLONER && on(ARROW_CLONE_ON_SPLINE) == second) return set(ARROW_CLONE_ON_SPLINE, !second);
     if (button == ARROW_MAKE_WRAP && on(ARROW_WRAP_ADD_EXTRUDE) != second) return set(ARROW_WRAP_ADD_EXTRUDE, second);
     if (button == ARROW_MAKE_CLONER && !linked(ARROW_CLONE_SPLINE) && context_.Chance(on(ARROW_CLONE_ON_SPLINE) ? 0.9 : 0.5)) {
