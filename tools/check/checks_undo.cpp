@@ -47,7 +47,7 @@ Action Act(Action::Kind kind, int target = 0, int other = -1, std::int32_t id = 
   return a;
 }
 
-std::string Place(int n) { return n < 0 ? std::string("the top") : "@" + std::to_string(n); }
+std::string Name(int n) { return n < 0 ? std::string("the top") : "@" + std::to_string(n); }
 
 std::string Symbol(const kvhost::Description& description, std::int32_t id) {
   const kvhost::DescParameter* p = kvhost::FindParameter(description, id);
@@ -62,17 +62,17 @@ std::string ActionText(const Action& a, const kvhost::Description& description) 
     case Kind::NewObject:
       return "create a " + kvhost::ObjectTypeName(a.id);
     case Kind::Move:
-      return "place " + Place(a.target) + (a.first ? " first under " : " last under ") + Place(a.other);
+      return "place " + Name(a.target) + (a.first ? " first under " : " last under ") + Name(a.other);
     case Kind::Set:
-      return "set " + Place(a.target) + " " + Symbol(description, a.id) + "=" + kvtool::ValueText(a.value);
+      return "set " + Name(a.target) + " " + Symbol(description, a.id) + "=" + kvtool::ValueText(a.value);
     case Kind::Link:
-      return (a.other < 0 ? "clear " + Place(a.target) + " " + Symbol(description, a.id)
-                          : "link " + Place(a.target) + " " + Symbol(description, a.id) + " to " + Place(a.other));
+      return (a.other < 0 ? "clear " + Name(a.target) + " " + Symbol(description, a.id)
+                          : "link " + Name(a.target) + " " + Symbol(description, a.id) + " to " + Name(a.other));
     case Kind::Press:
-      return "press " + Place(a.target) + " " + Symbol(description, a.id) +
+      return "press " + Name(a.target) + " " + Symbol(description, a.id) +
              (a.answer == Answer::File ? " answering " + a.file : a.answer == Answer::Cancel ? " cancelling" : "");
     case Kind::Delete:
-      return "delete " + Place(a.target);
+      return "delete " + Name(a.target);
     case Kind::Undo:
       return "undo";
     case Kind::Redo:
@@ -110,7 +110,7 @@ Contents ContentsOf(const KvDocument* doc) {
   return c;
 }
 
-int PlaceOf(const Contents& c, const KvNode* node) {
+int NameOf(const Contents& c, const KvNode* node) {
   const auto at = std::find(c.nodes.begin(), c.nodes.end(), node);
   return at == c.nodes.end() ? -1 : static_cast<int>(at - c.nodes.begin());
 }
@@ -358,7 +358,7 @@ class Chooser {
     if (context_.Chance(0.08)) return Act(Kind::Redo);
     const std::int64_t kind = context_.Integer(0, 99);
     const int node = static_cast<int>(context_.Integer(0, static_cast<std::int64_t>(c.nodes.size()) - 1));
-    const int arrow = PlaceOf(c, Pick(c.arrows));
+    const int arrow = NameOf(c, Pick(c.arrows));
     if (kind < 12) {
       Action move = Act(Kind::Move, node, context_.Chance(0.3) ? -1 : static_cast<int>(context_.Integer(0, static_cast<std::int64_t>(c.nodes.size()) - 1)));
       move.first = context_.Chance(0.5);
@@ -376,7 +376,7 @@ class Chooser {
     return Press(c);
   }
 
-  // A link of the arrow at place to a random object (a spline more often than not) or none.
+  // A link of the arrow named arrow to a random object (a spline more often than not) or none.
   Action Link(const Contents& c, int arrow, std::int32_t id) {
     std::vector<int> splines;
     for (std::size_t n = 0; n < c.nodes.size(); ++n) {
@@ -394,7 +394,7 @@ class Chooser {
     std::int32_t button = kOthers[context_.Integer(0, static_cast<std::int64_t>(std::size(kOthers)) - 1)];
     // Loads mostly of files saved earlier in the sequence: a save comes first.
     if (button == ARROW_PRESET_LOAD && saved_.empty() && context_.Chance(0.7)) button = ARROW_PRESET_SAVE;
-    Action press = Act(Kind::Press, PlaceOf(c, Pick(c.arrows)), -1, button);
+    Action press = Act(Kind::Press, NameOf(c, Pick(c.arrows)), -1, button);
     if (button == ARROW_PRESET_SAVE || button == ARROW_PRESET_LOAD) {
       press.answer = context_.Chance(0.15) ? Answer::Cancel : Answer::File;
       if (button == ARROW_PRESET_SAVE) {
@@ -435,7 +435,7 @@ class Chooser {
       if (situation == 0) return Act(Action::Kind::NewArrow);
       if (situation == 1) {
         for (KvNode* a : c.arrows) {
-          if (kvhost::Parent(a) == nullptr) return Act(Kind::Press, PlaceOf(c, a), -1, ARROW_MAKE_EXTRUDE);
+          if (kvhost::Parent(a) == nullptr) return Act(Kind::Press, NameOf(c, a), -1, ARROW_MAKE_EXTRUDE);
         }
         return Act(Action::Kind::NewArrow);
       }
@@ -445,10 +445,10 @@ class Chooser {
         if (kvhost::ObjectType(c.nodes[n]) != KV_TYPE_EXTRUDE && !kvhost::IsInside(c.nodes[n], a)) parents.push_back(static_cast<int>(n));
       }
       if (parents.empty()) return Act(Kind::NewObject, 0, -1, KV_TYPE_NULL);
-      return Act(Kind::Move, PlaceOf(c, a), Pick(parents));
+      return Act(Kind::Move, NameOf(c, a), Pick(parents));
     }
     KvNode* arrow = Pick(in);
-    Action press = Act(Kind::Press, PlaceOf(c, arrow), -1, button);
+    Action press = Act(Kind::Press, NameOf(c, arrow), -1, button);
     // A Spline Wrap needs its path; a Cloner on a spline needs the spline.
     const auto linked = [&](std::int32_t id) {
       const auto v = kvhost::GetParameter(kvhost::Container(arrow), id);
@@ -507,7 +507,7 @@ std::optional<Failure> Replay(const CheckContext& context, const fs::path& folde
 
 // Shrinks a failing list of actions while the failure (the same expectation) stays, each
 // replay cut after its failing action: chunks of halving size dropped, then each object
-// an action names renamed to an earlier place (which lets the actions that only made room
+// an action names given an older name (which lets the actions that only made room
 // go in the next round), as long as a round changes something. At most 400 replays and
 // 5 seconds keep a long sequence's shrinking quick.
 class Shrinker {
@@ -636,9 +636,9 @@ void RunUndo(CheckContext& context, CheckResult& result) {
                          ActionText(a, sequence.Arrow()));
       }
       if (!failure) failure = sequence.Finish();
+      if (!failure) continue;
       arrow = sequence.Arrow();
       description = ActionsText(actions, arrow);
-      if (!failure) continue;
     }
     // Replayed in fresh sessions, the sequence shrinks to what the failure needs.
     const std::vector<Action> shrunk = Shrinker(context, folder, failure->expected).Shrink(actions);
