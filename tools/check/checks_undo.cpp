@@ -312,7 +312,8 @@ class Sequence {
 };
 
 // What a sequence is like: how long, how many objects it grows to before it mixes in the
-// other actions evenly, and how many undos its runs take in a row.
+// other actions evenly, and how many undos its runs take in a row (a run waits for as
+// many steps to undo as its fewest).
 struct Shape {
   int actions;
   int objects;
@@ -325,7 +326,13 @@ struct Shape {
 // comes up in the shortest run, not by luck.
 class Chooser {
  public:
-  Chooser(CheckContext& context, const Shape& shape, int& rotation) : context_(context), shape_(shape), rotation_(rotation) {}
+  // The turns of the Make presses and of the loads, kept from sequence to sequence.
+  struct Turns {
+    int make = 0;
+    int load = 0;
+  };
+
+  Chooser(CheckContext& context, const Shape& shape, Turns& turns) : context_(context), shape_(shape), turns_(turns) {}
 
   Action Next(const Sequence& sequence) {
     Action a = Draw(sequence);
@@ -349,7 +356,7 @@ class Chooser {
       return context_.Chance(0.6) ? Act(Action::Kind::NewArrow)
                                   : Act(Kind::NewObject, 0, -1, context_.Chance(0.7) ? KV_TYPE_SPLINE : KV_TYPE_NULL);
     }
-    if (sequence.Depth() > 0 && context_.Chance(0.04)) {
+    if (sequence.Depth() >= shape_.fewestUndos && context_.Chance(0.04)) {
       Action run = Act(Kind::UndoRun);
       run.count = static_cast<int>(context_.Integer(shape_.fewestUndos, shape_.mostUndos));
       return run;
@@ -390,20 +397,26 @@ class Chooser {
 
   Action Press(const Contents& c) {
     using Kind = Action::Kind;
-    static constexpr std::int32_t kOthers[] = {ARROW_PRESET_LOAD, ARROW_PRESET_SAVE, ARROW_INFO, ARROW_RESET};
+    static constexpr std::int32_t kOthers[] = {ARROW_PRESET_LOAD, ARROW_PRESET_LOAD, ARROW_PRESET_SAVE, ARROW_INFO, ARROW_RESET};
     std::int32_t button = kOthers[context_.Integer(0, static_cast<std::int64_t>(std::size(kOthers)) - 1)];
-    // Loads mostly of files saved earlier in the sequence: a save comes first.
-    if (button == ARROW_PRESET_LOAD && saved_.empty() && context_.Chance(0.7)) button = ARROW_PRESET_SAVE;
+    // Loads, the most pressed, take their turns: of a file saved earlier in the sequence
+    // (a save comes first when there is none), of a missing file, of a saved file again,
+    // cancelled.
+    const int load = turns_.load % 4;
+    const bool saved = load == 0 || load == 2;
+    if (button == ARROW_PRESET_LOAD && saved && saved_.empty()) button = ARROW_PRESET_SAVE;
     Action press = Act(Kind::Press, NameOf(c, Pick(c.arrows)), -1, button);
-    if (button == ARROW_PRESET_SAVE || button == ARROW_PRESET_LOAD) {
-      press.answer = context_.Chance(0.15) ? Answer::Cancel : Answer::File;
-      if (button == ARROW_PRESET_SAVE) {
-        press.file = !saved_.empty() && context_.Chance(0.3) ? Pick(saved_) : "p" + std::to_string(saved_.size()) + ".kvp";
-        if (press.answer == Answer::File && std::find(saved_.begin(), saved_.end(), press.file) == saved_.end()) {
-          saved_.push_back(press.file);
-        }
-      } else {
-        press.file = !saved_.empty() && context_.Chance(0.75) ? Pick(saved_) : "missing.kvp";
+    if (button == ARROW_PRESET_LOAD) {
+      ++turns_.load;
+      press.answer = load == 3 ? Answer::Cancel : Answer::File;
+      press.file = saved ? Pick(saved_) : "missing.kvp";
+    } else if (button == ARROW_PRESET_SAVE) {
+      // The first save of a sequence writes its file; later ones now and then are cancelled
+      // or write over an earlier file.
+      press.answer = saved_.empty() || context_.Chance(0.85) ? Answer::File : Answer::Cancel;
+      press.file = !saved_.empty() && context_.Chance(0.3) ? Pick(saved_) : "p" + std::to_string(saved_.size()) + ".kvp";
+      if (press.answer == Answer::File && std::find(saved_.begin(), saved_.end(), press.file) == saved_.end()) {
+        saved_.push_back(press.file);
       }
     }
     return press;
@@ -414,8 +427,8 @@ class Chooser {
   Action Make(const Contents& c) {
     using Kind = Action::Kind;
     static constexpr std::int32_t kMakes[] = {ARROW_MAKE_EXTRUDE, ARROW_MAKE_CLONER, ARROW_MAKE_WRAP};
-    const std::int32_t button = kMakes[(rotation_ / 3) % 3];
-    const int situation = rotation_ % 3;
+    const std::int32_t button = kMakes[(turns_.make / 3) % 3];
+    const int situation = turns_.make % 3;
     pending_ = true;
     std::vector<KvNode*> in;
     for (KvNode* a : c.arrows) {
@@ -458,7 +471,7 @@ class Chooser {
     if (button != ARROW_MAKE_EXTRUDE && !spline && context_.Chance(0.5)) return Act(Kind::NewObject, 0, -1, KV_TYPE_SPLINE);
     // The first round of the nine clones on a spline and wraps without an Extrude of its
     // own, the next the other way, and so on.
-    const bool second = (rotation_ / 9) % 2 == 1;
+    const bool second = (turns_.make / 9) % 2 == 1;
     const auto on = [&](std::int32_t id) {
       const auto v = kvhost::GetParameter(kvhost::Container(arrow), id);
       return v && std::holds_alternative<bool>(*v) && std::get<bool>(*v);
@@ -477,14 +490,14 @@ class Chooser {
     if (button == ARROW_MAKE_CLONER && !linked(ARROW_CLONE_SPLINE) && context_.Chance(on(ARROW_CLONE_ON_SPLINE) ? 0.9 : 0.5)) {
       return Link(c, press.target, ARROW_CLONE_SPLINE);
     }
-    ++rotation_;
+    ++turns_.make;
     pending_ = false;
     return press;
   }
 
   CheckContext& context_;
   Shape shape_;
-  int& rotation_;  // the Make button and situation due next, kept from sequence to sequence
+  Turns& turns_;
   bool pending_ = false;  // a Make press is being prepared
   std::vector<std::string> saved_;  // the preset files saved so far
 };
@@ -614,7 +627,7 @@ void RunUndo(CheckContext& context, CheckResult& result) {
   shapes.insert(shapes.end(), kLong[context.level - 1], context.level >= 5 ? Shape{320, 110, 20, 30} : Shape{160, 50, 10, 20});
   const fs::path folder = ScratchOf(context) / "sequence";
   std::int64_t largest = 0, longestRun = 0;
-  int rotation = 0;
+  Chooser::Turns turns;
   for (std::size_t s = 0; s < shapes.size() && result.passed; ++s) {
     std::vector<Action> actions;
     std::optional<Failure> failure;
@@ -622,7 +635,7 @@ void RunUndo(CheckContext& context, CheckResult& result) {
     kvhost::Description arrow;
     {
       Sequence sequence(context, folder);
-      Chooser chooser(context, shapes[s], rotation);
+      Chooser chooser(context, shapes[s], turns);
       for (int n = 0; n < shapes[s].actions && !failure; ++n) {
         const Action a = chooser.Next(sequence);
         bool done = false;
