@@ -213,6 +213,12 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
 }
 #endif
 
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_HEAD_SWEEP_NEGATED)
+#define PLANTED_FILE_ARROW
+// The arrow whose preset buttons carry the fault (at the end of this file).
+NodeData* AllocPlantedFileArrow();
+#endif
+
 DataAllocator* ArrowAllocator() {
 #if defined(PLANTED_LEAK_ON_UNLOAD)
   if (g_neverFreed == nullptr) g_neverFreed = NewMemClear(64);
@@ -222,5 +228,70 @@ DataAllocator* ArrowAllocator() {
   g_lost = std::malloc(4096);
   if (g_lost != nullptr) std::memset(g_lost, 1, 4096);
 #endif
+#if defined(PLANTED_FILE_ARROW)
+  return AllocPlantedFileArrow;
+#else
   return PlantedArrow::Alloc;
+#endif
 }
+
+#if defined(PLANTED_FILE_ARROW)
+// Faults of the preset buttons: the button message handled here, the rest as the real
+// arrow handles it.
+class PlantedFileArrow : public PlantedArrow {
+ public:
+  Bool Message(GeListNode* node, Int32 type, void* data) override {
+    const auto* command = static_cast<const DescriptionCommand*>(data);
+    BaseObject* op = static_cast<BaseObject*>(node);
+    if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return PlantedArrow::Message(node, type, data);
+#if defined(PLANTED_LOAD_WITHOUT_FILE)
+    BaseDocument* doc = op->GetDocument();
+    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
+      if (LoadWithoutFile(op, doc)) op->Message(MSG_UPDATE);
+      return true;
+    }
+#elif defined(PLANTED_HEAD_SWEEP_NEGATED)
+    // Presets that keep the head sweep negated: the module reads its own files back
+    // alike, and no other module's.
+    BaseDocument* doc = op->GetDocument();
+    BaseContainer* bc = op->GetDataInstance();
+    if (command->descId[0].id == ARROW_PRESET_SAVE) {
+      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+      SavePreset(op);
+      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+      return true;
+    }
+    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
+      if (LoadPreset(this, op, doc)) {
+        bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+        op->Message(MSG_UPDATE);
+      }
+      return true;
+    }
+#endif
+    return PlantedArrow::Message(node, type, data);
+  }
+
+ private:
+#if defined(PLANTED_LOAD_WITHOUT_FILE)
+  // The load button's reader, which goes on with a file object it could not have.
+  Bool LoadWithoutFile(BaseObject* op, BaseDocument* doc) {
+    BaseContainer scratch(*op->GetDataInstance());
+    Filename name;
+    name.SetDirectory(GetPresetFolder());
+    name.SetFile(Filename("*.kvp"));
+    if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
+    BaseFile* file = BaseFile::Alloc();
+    const Bool read = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA) &&
+                      ReadPresetFile(file, scratch);
+    BaseFile::Free(file);
+    if (!read) return false;
+    doc->AddUndo(UNDOTYPE::CHANGE, op);
+    op->SetData(scratch, true);
+    return true;
+  }
+#endif
+};
+
+NodeData* AllocPlantedFileArrow() { return NewObjClear<PlantedFileArrow>(); }
+#endif
