@@ -213,7 +213,8 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
 }
 #endif
 
-#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_HEAD_SWEEP_NEGATED)
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_HEAD_SWEEP_NEGATED) || \
+    defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
 #define PLANTED_FILE_ARROW
 // The arrow whose preset buttons carry the fault (at the end of this file).
 NodeData* AllocPlantedFileArrow();
@@ -244,7 +245,7 @@ class PlantedFileArrow : public PlantedArrow {
     const auto* command = static_cast<const DescriptionCommand*>(data);
     BaseObject* op = static_cast<BaseObject*>(node);
     if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return PlantedArrow::Message(node, type, data);
-#if defined(PLANTED_LOAD_WITHOUT_FILE)
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
     BaseDocument* doc = op->GetDocument();
     if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
       if (LoadWithoutFile(op, doc)) op->Message(MSG_UPDATE);
@@ -273,8 +274,9 @@ class PlantedFileArrow : public PlantedArrow {
   }
 
  private:
-#if defined(PLANTED_LOAD_WITHOUT_FILE)
-  // The load button's reader, which goes on with a file object it could not have.
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+  // The load button's reader, which goes on with a file object it could not have, or
+  // forgets its file object when the disk fails it (not when the file is short or wrong).
   Bool LoadWithoutFile(BaseObject* op, BaseDocument* doc) {
     BaseContainer scratch(*op->GetDataInstance());
     Filename name;
@@ -282,8 +284,14 @@ class PlantedFileArrow : public PlantedArrow {
     name.SetFile(Filename("*.kvp"));
     if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
     BaseFile* file = BaseFile::Alloc();
+#if defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+    if (file == nullptr) return false;
+#endif
     const Bool read = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA) &&
                       ReadPresetFile(file, scratch);
+#if defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+    if (static_cast<Int32>(file->GetError()) == KV_FILEERROR_READ) return false;
+#endif
     BaseFile::Free(file);
     if (!read) return false;
     doc->AddUndo(UNDOTYPE::CHANGE, op);
