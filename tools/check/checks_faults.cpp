@@ -77,12 +77,13 @@ struct Operation {
 struct Fault {
   std::string text;
   std::function<void()> arm;
+  bool cancels = false;  // the user cancels the file dialog: nothing is written
 };
 
 std::vector<Fault> AllocationFaults(const Counts& made, CheckContext& context) {
   std::vector<Fault> faults;
   for (const Injection& i : Sweep(made, context)) {
-    faults.push_back({InjectionText(i), [i] { kvhost::FailNextAllocation(i.kind, 1, i.skip); }});
+    faults.push_back({InjectionText(i), [i] { kvhost::FailNextAllocation(i.kind, 1, i.skip); }, false});
   }
   return faults;
 }
@@ -93,13 +94,13 @@ std::vector<Fault> FileFaults(const kvhost::FileOperations& made) {
   std::vector<Fault> faults;
   auto add = [&](std::int64_t count, const std::string& what, void (*fail)(int)) {
     for (int n = 1; n <= count; ++n) {
-      faults.push_back({what + " " + std::to_string(n) + " failing", [fail, n] { fail(n); }});
+      faults.push_back({what + " " + std::to_string(n) + " failing", [fail, n] { fail(n); }, false});
     }
   };
   add(made.opens, "open", kvhost::FailNextOpen);
   add(made.reads, "typed read", kvhost::FailNextRead);
   add(made.writes, "typed write", kvhost::FailNextWrite);
-  faults.push_back({"the file dialog cancelled", [] { kvhost::QueueDialogCancel(); }});
+  faults.push_back({"the file dialog cancelled", [] { kvhost::QueueDialogCancel(); }, true});
   return faults;
 }
 
@@ -254,6 +255,9 @@ void RunDocumentOperations(CheckContext& context, const std::vector<ParameterEdi
       // loads at every length) or one that loads as the whole one or not at all: never
       // one with a hole that loads as other values.
       const std::string left = op.written.empty() ? std::string() : kvhost::ReadWholeFile(op.written).value_or("");
+      if (fault.cancels && std::filesystem::exists(op.written)) {
+        return result.Fail(what + " wrote " + op.written, "no file written");
+      }
       if (!left.empty() && bytes.compare(0, left.size(), left) != 0) {
         const std::string loaded = LoadedInNewArrow(op.written);
         if (loaded != whole && loaded != untouched) {
