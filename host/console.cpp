@@ -16,6 +16,7 @@ struct ConsoleState {
   std::vector<DialogRecord> dialogs;
   std::deque<std::int32_t> scriptedAnswers;
   std::vector<std::string> errors;
+  std::vector<std::string> crashes;  // also in errors
 };
 
 ConsoleState& State() {
@@ -56,7 +57,14 @@ KvGeneralTable* GeneralTable() {
 
 void ReportHostError(std::string message) { State().errors.push_back(std::move(message)); }
 
+void ReportHostCrash(const std::string& call, const std::string& what) {
+  std::string message = call + " " + what + ": a crash on a real host";
+  State().crashes.push_back(message);
+  ReportHostError(std::move(message));
+}
+
 const std::vector<std::string>& HostErrors() { return State().errors; }
+const std::vector<std::string>& HostCrashes() { return State().crashes; }
 const std::vector<ConsoleLine>& ConsoleLines() { return State().lines; }
 const std::vector<DialogRecord>& MessageDialogs() { return State().dialogs; }
 
@@ -70,6 +78,7 @@ void ClearConsole() {
   s.dialogs.clear();
   s.scriptedAnswers.clear();
   s.errors.clear();
+  s.crashes.clear();
 }
 
 }  // namespace kvhost

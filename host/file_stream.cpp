@@ -4,6 +4,7 @@
 // error is cleared or the file is opened again.
 #include "file_stream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@ struct KvFile {
   bool bigEndian = true;
   std::int32_t error = KV_FILEERROR_NONE;
   std::int64_t readLength = -1;  // a file opened for reading does not change length
+  std::size_t pieceLeft = 0;     // delivered in pieces: bytes of the current piece not yet taken
 };
 
 namespace kvhost {
@@ -37,6 +39,8 @@ struct FileFaults {
   int readCountdown = 0;
   int writeCountdown = 0;
   std::int64_t largestReservation = 0;
+  FileOperations made;
+  std::size_t piece = 0;  // 0: reads get what they ask for; n: the file comes n bytes at a time
 };
 
 FileFaults& Faults() {
@@ -44,10 +48,19 @@ FileFaults& Faults() {
   return faults;
 }
 
-// Counts one operation against an armed countdown; true when this one must fail.
-bool FaultFires(int& countdown) {
+// Counts one operation (in made) and against an armed countdown; true when this one must
+// fail.
+bool FaultFires(std::int64_t& made, int& countdown) {
+  ++made;
   if (countdown <= 0) return false;
   return --countdown == 0;
+}
+
+// A call handed no file object, which a real host would crash in: reported as such, and
+// answered as failed.
+bool NoFile(const char* call) {
+  ReportHostCrash(std::string("Bf.") + call, "with no file object");
+  return false;
 }
 
 // Sets the file's first error and reports it; later failures stay quiet.
@@ -64,7 +77,7 @@ bool CanRead(KvFile* f, const char* what) {
   if (!f->stream || f->mode != KV_FILEOPEN_READ) {
     return Fail(f, KV_FILEERROR_INVALID, std::string(what) + ": the file is not open for reading");
   }
-  if (FaultFires(Faults().readCountdown)) return Fail(f, KV_FILEERROR_READ, std::string(what) + ": read error");
+  if (FaultFires(Faults().made.reads, Faults().readCountdown)) return Fail(f, KV_FILEERROR_READ, std::string(what) + ": read error");
   return true;
 }
 
@@ -73,14 +86,35 @@ bool CanWrite(KvFile* f, const char* what) {
   if (!f->stream || f->mode != KV_FILEOPEN_WRITE) {
     return Fail(f, KV_FILEERROR_INVALID, std::string(what) + ": the file is not open for writing");
   }
-  if (FaultFires(Faults().writeCountdown)) return Fail(f, KV_FILEERROR_WRITE, std::string(what) + ": write error");
+  if (FaultFires(Faults().made.writes, Faults().writeCountdown)) return Fail(f, KV_FILEERROR_WRITE, std::string(what) + ": write error");
   return true;
 }
 
-// A read that fails leaves the position where it was, so that a cleared error resumes there.
+// One delivery of the file's bytes: all that is asked for, or, when the file comes in
+// pieces as from a pipe, what is left of the current piece (a new one when it is used up).
+std::size_t ReadPiece(KvFile* f, unsigned char* out, std::size_t count) {
+  const std::size_t piece = Faults().piece;
+  if (piece == 0) return std::fread(out, 1, count, f->stream);
+  if (f->pieceLeft == 0) f->pieceLeft = piece;
+  const std::size_t got = std::fread(out, 1, std::min(count, f->pieceLeft), f->stream);
+  f->pieceLeft -= got;
+  return got;
+}
+
+// A value is assembled from as many deliveries as it takes; one that brings nothing is the
+// end of the file or an error. A read that fails leaves the position where it was, so that
+// a cleared error resumes there.
 bool ReadBytes(KvFile* f, void* out, std::size_t count, const char* what) {
   long start = std::ftell(f->stream);
-  if (std::fread(out, 1, count, f->stream) == count) return true;
+  auto* bytes = static_cast<unsigned char*>(out);
+  std::size_t got = 0;
+  while (got < count) {
+    const std::size_t n = ReadPiece(f, bytes + got, count - got);
+    if (n == 0) break;
+    got += n;
+  }
+  if (got == count) return true;
+  f->pieceLeft = 0;
   bool ioError = std::ferror(f->stream) != 0;
   std::clearerr(f->stream);
   std::fseek(f->stream, start, SEEK_SET);
@@ -151,8 +185,9 @@ void BfFree(KvFile* f) {
 
 bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t errorDialog,
             std::int32_t byteOrder, std::int32_t /*type*/, std::int32_t /*creator*/) {
-  if (!f) return false;
+  if (!f) return NoFile("Open");
   CloseStream(f);
+  f->pieceLeft = 0;
   f->name = fn ? fn->path : std::string();
   f->mode = mode;
   f->error = KV_FILEERROR_NONE;
@@ -168,7 +203,7 @@ bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t err
     why = "no file name";
   } else if (std::filesystem::is_directory(f->name, ec)) {
     why = "it is a folder";
-  } else if (FaultFires(Faults().openCountdown)) {
+  } else if (FaultFires(Faults().made.opens, Faults().openCountdown)) {
     why = "open error";
   } else {
     f->stream = std::fopen(f->name.c_str(), mode == KV_FILEOPEN_READ ? "rb" : "wb");
@@ -188,53 +223,75 @@ bool BfOpen(KvFile* f, const KvFilename* fn, std::int32_t mode, std::int32_t err
 }
 
 bool BfClose(KvFile* f) {
-  if (!f || !f->stream) return true;
+  if (!f) return NoFile("Close");
+  if (!f->stream) return true;
   bool closed = std::fclose(f->stream) == 0;
   f->stream = nullptr;
   if (!closed) return Fail(f, KV_FILEERROR_CLOSE, "close failed");
   return true;
 }
 
-std::int32_t BfGetError(const KvFile* f) { return f ? f->error : KV_FILEERROR_INVALID; }
+std::int32_t BfGetError(const KvFile* f) {
+  if (!f) {
+    NoFile("GetError");
+    return KV_FILEERROR_INVALID;
+  }
+  return f->error;
+}
 
 void BfSetError(KvFile* f, std::int32_t error) {
-  if (f) f->error = error;
+  if (!f) {
+    NoFile("SetError");
+    return;
+  }
+  f->error = error;
 }
 
 std::int64_t BfGetLength(const KvFile* f) {
-  if (!f || !f->stream) return -1;
+  if (!f) {
+    NoFile("GetLength");
+    return -1;
+  }
+  if (!f->stream) return -1;
   return StreamLength(f->stream);
 }
 
 std::int64_t BfGetPosition(const KvFile* f) {
-  if (!f || !f->stream) return -1;
+  if (!f) {
+    NoFile("GetPosition");
+    return -1;
+  }
+  if (!f->stream) return -1;
   return std::ftell(f->stream);
 }
 
 bool BfReadInt32(KvFile* f, std::int32_t* v) {
   std::uint32_t bits = 0;
-  if (!f || !Read32(f, &bits, "reading an int32")) return false;
+  if (!f) return NoFile("ReadInt32");
+  if (!Read32(f, &bits, "reading an int32")) return false;
   if (v) *v = static_cast<std::int32_t>(bits);
   return true;
 }
 
 bool BfReadFloat32(KvFile* f, float* v) {
   std::uint32_t bits = 0;
-  if (!f || !Read32(f, &bits, "reading a float32")) return false;
+  if (!f) return NoFile("ReadFloat32");
+  if (!Read32(f, &bits, "reading a float32")) return false;
   if (v) std::memcpy(v, &bits, sizeof bits);
   return true;
 }
 
 bool BfReadBool(KvFile* f, bool* v) {
   unsigned char byte = 0;
-  if (!f || !CanRead(f, "reading a bool") || !ReadBytes(f, &byte, 1, "reading a bool")) return false;
+  if (!f) return NoFile("ReadBool");
+  if (!CanRead(f, "reading a bool") || !ReadBytes(f, &byte, 1, "reading a bool")) return false;
   if (v) *v = byte != 0;
   return true;
 }
 
 bool BfReadString(KvFile* f, KvString** out) {
   if (out) *out = nullptr;
-  if (!f) return false;
+  if (!f) return NoFile("ReadString");
   std::uint32_t bits = 0;
   if (!Read32(f, &bits, "reading a string")) return false;
   std::int32_t n = static_cast<std::int32_t>(bits);
@@ -270,22 +327,26 @@ bool BfReadString(KvFile* f, KvString** out) {
 }
 
 bool BfWriteInt32(KvFile* f, std::int32_t v) {
-  return f && Write32(f, static_cast<std::uint32_t>(v), "writing an int32");
+  if (!f) return NoFile("WriteInt32");
+  return Write32(f, static_cast<std::uint32_t>(v), "writing an int32");
 }
 
 bool BfWriteFloat32(KvFile* f, float v) {
   std::uint32_t bits = 0;
   std::memcpy(&bits, &v, sizeof bits);
-  return f && Write32(f, bits, "writing a float32");
+  if (!f) return NoFile("WriteFloat32");
+  return Write32(f, bits, "writing a float32");
 }
 
 bool BfWriteBool(KvFile* f, bool v) {
   unsigned char byte = v ? 1 : 0;
-  return f && CanWrite(f, "writing a bool") && WriteBytes(f, &byte, 1, "writing a bool");
+  if (!f) return NoFile("WriteBool");
+  return CanWrite(f, "writing a bool") && WriteBytes(f, &byte, 1, "writing a bool");
 }
 
 bool BfWriteString(KvFile* f, const KvString* s) {
-  if (!f || !CanWrite(f, "writing a string")) return false;
+  if (!f) return NoFile("WriteString");
+  if (!CanWrite(f, "writing a string")) return false;
   std::string_view text = StringText(s);
   // A string whose bytes are not UTF-8, or too long for the length field, has no encoding.
   if (!IsValidUtf8(text) || text.size() >= 0x7FFFFFFFu) {
@@ -310,8 +371,12 @@ void ClearFileFaults() {
   Faults().writeCountdown = 0;
 }
 
+FileOperations FileOperationCounts() { return Faults().made; }
+
 std::int64_t LargestStringReservation() { return Faults().largestReservation; }
 void ResetLargestStringReservation() { Faults().largestReservation = 0; }
+void ResetFileOperationCounts() { Faults().made = {}; }
+void DeliverReadsInPieces(std::size_t most) { Faults().piece = most; }
 
 KvFileTable* FileTable() {
   static KvFileTable table{

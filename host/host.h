@@ -182,5 +182,8 @@ const std::vector<DialogRecord>& MessageDialogs();
 
 // The errors the host reported to the user (file errors, unanswered dialogs, ...).
 const std::vector<std::string>& HostErrors();
+// Of those, the calls a real host would have crashed in ("Bf.Open with no file object:
+// ..."): a module fault, however the stand-in host carried on.
+const std::vector<std::string>& HostCrashes();
 
 }  // namespace kvhost

@@ -12,6 +12,8 @@ void ResetFileServices() {
   ClearDialogs();
   ClearFileFaults();
   ResetLargestStringReservation();
+  ResetFileOperationCounts();
+  DeliverReadsInPieces(0);
 }
 
 void ResetHost() {

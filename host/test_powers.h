@@ -78,6 +78,20 @@ void FailNextRead(int nth = 1);
 void FailNextWrite(int nth = 1);
 // Disarms the three powers above.
 void ClearFileFaults();
+// The opens, typed reads and typed writes asked of the file service since the last
+// reset, each counted where the powers above count it: the nth from now is the one that
+// FailNext...(n) fails.
+struct FileOperations {
+  std::int64_t opens = 0;
+  std::int64_t reads = 0;
+  std::int64_t writes = 0;
+};
+FileOperations FileOperationCounts();
+void ResetFileOperationCounts();
+// From now on the file service delivers a file's bytes at most `most` at a time, as a
+// pipe or a network share does, so that a typed read is assembled from pieces (a value may straddle
+// two); 0 turns it off.
+void DeliverReadsInPieces(std::size_t most);
 // Largest buffer a string read has reserved since the last reset; a read never reserves
 // more than the file still holds.
 std::int64_t LargestStringReservation();
@@ -103,8 +117,8 @@ std::vector<ResourceRequest> ResourceRequests();
 
 // ---- Reset (reset.cpp) -----------------------------------------------------------------
 
-// Clears the dialog script and records, the file faults and the reservation high-water
-// mark: everything of the file services a test can leave behind.
+// Clears the dialog script and records, the file faults, the operation counts, the pieces
+// reads come in and the reservation high-water mark: everything of the file services a test can leave behind.
 void ResetFileServices();
 
 }  // namespace kvhost

@@ -96,6 +96,7 @@ Bool BaseFile::Open(const Filename& name, FILEOPEN mode, FILEDIALOG errorDialog,
 
 Bool BaseFile::Close() { return g_os.Bf->Close(GetHandle()); }
 FILEERROR BaseFile::GetError() const { return static_cast<FILEERROR>(g_os.Bf->GetError(GetHandle())); }
+void BaseFile::SetError(FILEERROR error) { g_os.Bf->SetError(GetHandle(), static_cast<Int32>(error)); }
 
 Bool BaseFile::ReadInt32(Int32* v) { return g_os.Bf->ReadInt32(GetHandle(), v); }
 Bool BaseFile::ReadFloat32(Float32* v) { return g_os.Bf->ReadFloat32(GetHandle(), v); }

@@ -60,6 +60,7 @@ class BaseFile {
             Int32 type = FILETYPE_DEFAULT, Int32 creator = FILECREATOR_DEFAULT);
   Bool Close();
   FILEERROR GetError() const;
+  void SetError(FILEERROR error);
 
   Bool ReadInt32(Int32* v);
   Bool ReadFloat32(Float32* v);

@@ -88,16 +88,29 @@ Filename PresetDialogStart(const Filename& folder) {
   return start;
 }
 
+// A marker whose string cannot be made (out of memory) would go out as an empty string,
+// and an empty version string makes a reader take the file for an older layout, every
+// later item shifted: the file is put in error instead, so that the writes after it write
+// nothing and the file ends there, cut short, as every reader refuses it.
+void WriteMarker(BaseFile* file, const char* text) {
+  const String marker(text);
+  if (marker.IsEmpty()) {
+    file->SetError(FILEERROR::OUTOFMEMORY);
+    return;
+  }
+  file->WriteString(marker);
+}
+
 }  // namespace
 
 void WritePresetFile(BaseFile* file, const BaseContainer& bc) {
-  file->WriteString(String(kPresetHeader));
-  file->WriteString(String(kPresetWrittenVersion.text));
-  file->WriteString(String(kPresetStartMarker));
+  WriteMarker(file, kPresetHeader);
+  WriteMarker(file, kPresetWrittenVersion.text);
+  WriteMarker(file, kPresetStartMarker);
   for (Int32 item = kFirstPresetItem; const ArrowParameter* p = PresetItemParameter(item); ++item) {
     WriteItem(file, bc, *p);
   }
-  file->WriteString(String(kPresetEndMarker));
+  WriteMarker(file, kPresetEndMarker);
 }
 
 Bool ReadPresetFile(BaseFile* file, BaseContainer& scratch) {

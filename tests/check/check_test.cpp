@@ -20,6 +20,8 @@ struct Planted {
   // (win or mac) in a folder named for the flavour, as the build lays them out.
   std::string flavour;
   std::function<void(const fs::path& folder)> plant;
+  // A second plug-in folder for the exchange check to trade presets with; empty: none.
+  std::string second = {};
 };
 
 void PrintTo(const Planted& planted, std::ostream* os) {
@@ -36,8 +38,12 @@ std::vector<Planted> Modules() {
   std::vector<Planted> modules{{"", "", "", nullptr}};
   std::istringstream rows(KEELVANE_PLANTED_FAULTS);
   for (std::string row; std::getline(rows, row, ',');) {
-    modules.push_back({row.substr(0, row.find(':')), row.substr(row.find(':') + 1), "", nullptr});
+    const std::string caughtBy = row.substr(row.find(':') + 1);
+    // A fault of the exchange shows beside the real module only.
+    modules.push_back({row.substr(0, row.find(':')), caughtBy, "", nullptr,
+                       caughtBy == "exchange" ? std::string(KEELVANE_PLUGIN_WIN) : std::string()});
   }
+  modules.push_back({"", "", "", nullptr, KEELVANE_PLUGIN_MAC});
   auto keep = [](const fs::path&) {};
   auto removeParameter = [](const fs::path& folder) {
     const fs::path res = folder / "res" / "description" / "okeelvane.res";
@@ -107,7 +113,9 @@ TEST_P(CheckCatches, ExactlyTheCheckMeantForTheFault) {
     plugin = folder.string();
     left.push_back(p.flavour);
   }
-  const kvcli::Result r = Check(plugin, {"--level", "1", "--seed", "7", "--json"});
+  std::vector<std::string> args{"--level", "1", "--seed", "7", "--json"};
+  if (!p.second.empty()) args.insert(args.end(), {"--plugin", p.second});
+  const kvcli::Result r = Check(plugin, args);
   ASSERT_EQ(r.status, p.caughtBy.empty() ? kvtool::kStatusOk : kvtool::kStatusFailed) << r.out << r.err;
   const nlohmann::json report = nlohmann::json::parse(r.out);
   std::vector<std::string> ran, failed, kept;
@@ -140,7 +148,8 @@ TEST_P(CheckCatches, ExactlyTheCheckMeantForTheFault) {
 
 INSTANTIATE_TEST_SUITE_P(Modules, CheckCatches, ::testing::ValuesIn(Modules()),
                          [](const ::testing::TestParamInfo<Planted>& planted) {
-                           return planted.param.fault.empty() ? std::string("real_module") : planted.param.fault;
+                           if (!planted.param.fault.empty()) return planted.param.fault;
+                           return std::string(planted.param.second.empty() ? "real_module" : "real_module_beside_mac");
                          });
 
 // What the options refuse, each with a message naming the input, and no check run.
@@ -168,6 +177,9 @@ TEST_F(CheckRun, RefusesWhatItCannotUse) {
       {KEELVANE_PLUGIN_WIN, {"--only", "entry", "--exclude", "entry"}, kvtool::kStatusBadInput, "leave no check to run"},
       {KEELVANE_PLUGIN_WIN, {"--flavour", "linux"}, kvtool::kStatusBadInput, "--flavour"},
       {KEELVANE_PLUGIN_WIN, {"--time-limit", "0"}, kvtool::kStatusBadInput, "--time-limit"},
+      {KEELVANE_PLUGIN_WIN, {"--plugin", KEELVANE_PLUGIN_MAC, "--plugin", KEELVANE_PLUGIN_MAC}, kvtool::kStatusBadInput,
+       "--plugin named 3 times"},
+      {KEELVANE_PLUGIN_WIN, {"--plugin", (tmp / "nowhere").string()}, kvtool::kStatusFailed, "no module '"},
       // Reported once, with the loader's reason, before any check.
       {broken.string(), {}, kvtool::kStatusFailed, "cannot load module '"},
   };

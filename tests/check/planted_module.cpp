@@ -216,6 +216,12 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
 #if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
 DataAllocator* UndoFaultAllocator();  // at the end of this file
 #endif
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_HEAD_SWEEP_NEGATED) || \
+    defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+#define PLANTED_FILE_ARROW
+// The arrow whose preset buttons carry the fault (at the end of this file).
+NodeData* AllocPlantedFileArrow();
+#endif
 
 DataAllocator* ArrowAllocator() {
 #if defined(PLANTED_LEAK_ON_UNLOAD)
@@ -228,8 +234,11 @@ DataAllocator* ArrowAllocator() {
 #endif
 #if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
   return UndoFaultAllocator();
-#endif
+#elif defined(PLANTED_FILE_ARROW)
+  return AllocPlantedFileArrow;
+#else
   return PlantedArrow::Alloc;
+#endif
 }
 
 #if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
@@ -289,4 +298,73 @@ class UndoFaultArrow : public PlantedArrow {
 };
 
 DataAllocator* UndoFaultAllocator() { return UndoFaultArrow::Alloc; }
+#endif
+
+
+#if defined(PLANTED_FILE_ARROW)
+// Faults of the preset buttons: the button message handled here, the rest as the real
+// arrow handles it.
+class PlantedFileArrow : public PlantedArrow {
+ public:
+  Bool Message(GeListNode* node, Int32 type, void* data) override {
+    const auto* command = static_cast<const DescriptionCommand*>(data);
+    BaseObject* op = static_cast<BaseObject*>(node);
+    if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return PlantedArrow::Message(node, type, data);
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+    BaseDocument* doc = op->GetDocument();
+    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
+      if (LoadWithoutFile(op, doc)) op->Message(MSG_UPDATE);
+      return true;
+    }
+#elif defined(PLANTED_HEAD_SWEEP_NEGATED)
+    // Presets that keep the head sweep negated: the module reads its own files back
+    // alike, and no other module's.
+    BaseDocument* doc = op->GetDocument();
+    BaseContainer* bc = op->GetDataInstance();
+    if (command->descId[0].id == ARROW_PRESET_SAVE) {
+      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+      SavePreset(op);
+      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+      return true;
+    }
+    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
+      if (LoadPreset(this, op, doc)) {
+        bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+        op->Message(MSG_UPDATE);
+      }
+      return true;
+    }
+#endif
+    return PlantedArrow::Message(node, type, data);
+  }
+
+ private:
+#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+  // The load button's reader, which goes on with a file object it could not have, or
+  // forgets its file object when the disk fails it (not when the file is short or wrong).
+  Bool LoadWithoutFile(BaseObject* op, BaseDocument* doc) {
+    BaseContainer scratch(*op->GetDataInstance());
+    Filename name;
+    name.SetDirectory(GetPresetFolder());
+    name.SetFile(Filename("*.kvp"));
+    if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
+    BaseFile* file = BaseFile::Alloc();
+#if defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+    if (file == nullptr) return false;
+#endif
+    const Bool read = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA) &&
+                      ReadPresetFile(file, scratch);
+#if defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+    if (static_cast<Int32>(file->GetError()) == KV_FILEERROR_READ) return false;
+#endif
+    BaseFile::Free(file);
+    if (!read) return false;
+    doc->AddUndo(UNDOTYPE::CHANGE, op);
+    op->SetData(scratch, true);
+    return true;
+  }
+#endif
+};
+
+NodeData* AllocPlantedFileArrow() { return NewObjClear<PlantedFileArrow>(); }
 #endif

@@ -111,32 +111,43 @@ TEST_F(FileEncoding, StringWithoutUtf8FormIsNotWritten) {
   EXPECT_TRUE(bytes.empty()) << "nothing is written for that string";
 }
 
+// Read whole, or delivered in pieces as a pipe delivers them (1 byte, 3 so that a number
+// straddles two, 17 so that a string does): the same values, the end of the file found.
 TEST_F(FileEncoding, WhatIsWrittenReadsBack) {
+  const std::string text = "Pfeil \xE2\x86\x92 und noch ein wenig mehr";
   Written([&](KvFile* f) {
     bf->WriteInt32(f, -123456);
     bf->WriteFloat32(f, 0.1f);
     bf->WriteBool(f, true);
-    WriteText(f, "Pfeil \xE2\x86\x92");
+    WriteText(f, text.c_str());
+    bf->WriteInt32(f, 77);
   });
-  KvFile* f = bf->Alloc();
-  ASSERT_TRUE(bf->Open(f, InDir("out.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
-  EXPECT_EQ(bf->GetLength(f), 4 + 4 + 1 + 4 + 10);
-  std::int32_t i = 0;
-  float x = 0;
-  bool b = false;
-  KvString* s = nullptr;
-  EXPECT_TRUE(bf->ReadInt32(f, &i));
-  EXPECT_TRUE(bf->ReadFloat32(f, &x));
-  EXPECT_TRUE(bf->ReadBool(f, &b));
-  EXPECT_EQ(bf->GetPosition(f), 9);
-  EXPECT_TRUE(bf->ReadString(f, &s));
-  EXPECT_EQ(i, -123456);
-  EXPECT_EQ(x, 0.1f);
-  EXPECT_TRUE(b);
-  EXPECT_EQ(StringText(s), "Pfeil \xE2\x86\x92");
-  EXPECT_EQ(bf->GetPosition(f), bf->GetLength(f));
-  FreeString(s);
-  bf->Free(f);
+  for (const std::size_t piece : {0u, 1u, 3u, 17u}) {
+    DeliverReadsInPieces(piece);
+    KvFile* f = bf->Alloc();
+    ASSERT_TRUE(bf->Open(f, InDir("out.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
+    EXPECT_EQ(bf->GetLength(f), static_cast<std::int64_t>(4 + 4 + 1 + 4 + text.size() + 1 + 4));
+    std::int32_t i = 0, j = 0;
+    float x = 0;
+    bool b = false;
+    KvString* s = nullptr;
+    EXPECT_TRUE(bf->ReadInt32(f, &i)) << piece;
+    EXPECT_TRUE(bf->ReadFloat32(f, &x)) << piece;
+    EXPECT_TRUE(bf->ReadBool(f, &b)) << piece;
+    EXPECT_EQ(bf->GetPosition(f), 9) << piece;
+    EXPECT_TRUE(bf->ReadString(f, &s)) << piece;
+    EXPECT_TRUE(bf->ReadInt32(f, &j)) << piece;
+    EXPECT_EQ(i, -123456);
+    EXPECT_EQ(x, 0.1f);
+    EXPECT_TRUE(b);
+    EXPECT_EQ(StringText(s), text) << piece;
+    EXPECT_EQ(j, 77) << piece;
+    EXPECT_EQ(bf->GetPosition(f), bf->GetLength(f));
+    EXPECT_FALSE(bf->ReadBool(f, &b)) << piece;
+    EXPECT_EQ(bf->GetError(f), KV_FILEERROR_FILEEND) << piece;
+    FreeString(s);
+    bf->Free(f);
+  }
 }
 
 TEST_F(FileEncoding, AnyNonZeroByteIsTrue) {

@@ -1,5 +1,7 @@
 // Typed file streams: failed opens, reads and writes, how they are reported, and the
 // test powers that cause them.
+#include <functional>
+
 #include "file_test_support.h"
 
 namespace {
@@ -124,6 +126,68 @@ TEST_F(FileFaults, FileObjectsAreAccountedAndCanFail) {
   FailNextAllocation(AllocKind::File);
   EXPECT_EQ(bf->Alloc(), nullptr);
   bf->Free(nullptr);
+}
+
+// A call handed no file object crashes a real host: reported as a crash naming the call,
+// answered as failed. Freeing no file object is no call at all.
+TEST_F(FileFaults, NoFileObjectIsACrash) {
+  struct Row {
+    std::string call;
+    std::function<bool()> run;  // false: answered as failed
+  };
+  bool b = false;
+  std::int32_t i = 0;
+  float x = 0.0f;
+  KvString* s = nullptr;
+  const std::vector<Row> rows{
+      {"Open", [&] { return bf->Open(nullptr, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0); }},
+      {"Close", [&] { return bf->Close(nullptr); }},
+      {"GetError", [&] { return bf->GetError(nullptr) == KV_FILEERROR_NONE; }},
+      {"SetError", [&] { return bf->SetError(nullptr, KV_FILEERROR_NONE), false; }},
+      {"GetLength", [&] { return bf->GetLength(nullptr) >= 0; }},
+      {"GetPosition", [&] { return bf->GetPosition(nullptr) >= 0; }},
+      {"ReadInt32", [&] { return bf->ReadInt32(nullptr, &i); }},
+      {"ReadFloat32", [&] { return bf->ReadFloat32(nullptr, &x); }},
+      {"ReadBool", [&] { return bf->ReadBool(nullptr, &b); }},
+      {"ReadString", [&] { return bf->ReadString(nullptr, &s); }},
+      {"WriteInt32", [&] { return bf->WriteInt32(nullptr, 1); }},
+      {"WriteFloat32", [&] { return bf->WriteFloat32(nullptr, 1.0f); }},
+      {"WriteBool", [&] { return bf->WriteBool(nullptr, true); }},
+      {"WriteString", [&] { return bf->WriteString(nullptr, nullptr); }},
+  };
+  for (const Row& row : rows) {
+    const std::size_t crashes = HostCrashes().size();
+    EXPECT_FALSE(row.run()) << row.call;
+    ASSERT_EQ(HostCrashes().size(), crashes + 1) << row.call;
+    EXPECT_EQ(HostCrashes().back().find("Bf." + row.call + " with no file object"), 0u) << HostCrashes().back();
+    EXPECT_EQ(HostErrors().back(), HostCrashes().back());
+  }
+  bf->Free(nullptr);
+  EXPECT_EQ(HostCrashes().size(), rows.size());
+}
+
+// The counts a sweep of the FailNext powers is sized by: each open, typed read and typed
+// write that reached the file, failed ones included, the nth of them the one FailNext(n) hits.
+TEST_F(FileFaults, OperationsAreCounted) {
+  ASSERT_TRUE(bf->Open(file, InDir("data.bin"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
+  std::int32_t v = 0;
+  bool b = false;
+  FailNextRead(3);
+  EXPECT_TRUE(bf->ReadInt32(file, &v));
+  EXPECT_TRUE(bf->ReadInt32(file, &v));
+  EXPECT_FALSE(bf->ReadBool(file, &b));
+  EXPECT_FALSE(bf->ReadBool(file, &b)) << "a file in error reads no more, and is not counted";
+  KvFile* out = bf->Alloc();
+  ASSERT_TRUE(bf->Open(out, InDir("out.bin"), KV_FILEOPEN_WRITE, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
+  EXPECT_TRUE(bf->WriteFloat32(out, 1.0f));
+  bf->Free(out);
+  EXPECT_FALSE(bf->Open(file, InDir("missing.kvp"), KV_FILEOPEN_READ, KV_FILEDIALOG_IGNOREOPEN, KV_BYTEORDER_MOTOROLA, 0, 0));
+  const FileOperations made = FileOperationCounts();
+  EXPECT_EQ(made.opens, 3);
+  EXPECT_EQ(made.reads, 3);
+  EXPECT_EQ(made.writes, 1);
+  ResetFileServices();
+  EXPECT_EQ(FileOperationCounts().opens, 0);
 }
 
 TEST_F(FileFaults, StringAllocationFailureFailsTheRead) {

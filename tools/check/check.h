@@ -26,6 +26,9 @@ struct Budgets {
 // seeded from the run's seed and the check's name so that `--only` repeats a check alone.
 struct CheckContext {
   std::filesystem::path plugin;
+  // A second plug-in folder, whose module the exchange check trades presets with; empty
+  // when only one was named.
+  std::filesystem::path other;
   // Where the check's scratch folders go: the run's own scratch folder, which the parent
   // removes even when the check's process dies.
   std::filesystem::path scratch;
@@ -53,7 +56,7 @@ struct CheckContext {
 
 struct CheckResult {
   std::int64_t cases = 0;             // cases run
-  std::int64_t faultsInjected = 0;    // allocation failures injected
+  std::int64_t faultsInjected = 0;    // allocation and file failures injected
   bool passed = true;
   std::string seen;      // on failure: what the check saw
   std::string expected;  // and what it expected instead
@@ -74,11 +77,12 @@ const std::vector<CheckInfo>& RegisteredChecks();
 const CheckInfo* FindCheck(const std::string& name);
 
 // The checks, each in the file of its group: checks_module.cpp, checks_contour.cpp,
-// checks_document.cpp, checks_undo.cpp and checks_faults.cpp.
+// checks_document.cpp, checks_exchange.cpp, checks_undo.cpp and checks_faults.cpp.
 void RunEntry(CheckContext& context, CheckResult& result);
 void RunDescription(CheckContext& context, CheckResult& result);
 void RunContour(CheckContext& context, CheckResult& result);
 void RunPresets(CheckContext& context, CheckResult& result);
+void RunExchange(CheckContext& context, CheckResult& result);
 void RunUndo(CheckContext& context, CheckResult& result);
 void RunFaults(CheckContext& context, CheckResult& result);
 void RunLifecycle(CheckContext& context, CheckResult& result);

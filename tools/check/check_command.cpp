@@ -45,6 +45,8 @@ struct CheckOptions {
   std::string junit;
   int timeLimit = 0;  // seconds a check may run; 0: by level
   std::string flavour;  // win or mac; empty: the folder's own
+  std::vector<std::string> plugins;  // --plugin after the command's name (repeatable)
+  fs::path other;       // the second plug-in folder, for the exchange check; empty: none
   kvcheck::Budgets budgets;
   std::string child;    // hidden: run this one check here and write its result to stdout
   std::string scratch;  // hidden: the child's folder for scratch files
@@ -114,7 +116,9 @@ std::string Number(double x) {
 
 // The options a child needs (and a reproduce line repeats) besides the check's name.
 std::vector<std::string> CheckArguments(const CheckOptions& options) {
-  std::vector<std::string> args{"--level", std::to_string(options.level), "--seed", std::to_string(options.seed)};
+  std::vector<std::string> args;
+  if (!options.other.empty()) args = {"--plugin", options.other.string()};
+  args.insert(args.end(), {"--level", std::to_string(options.level), "--seed", std::to_string(options.seed)});
   if (!options.flavour.empty()) args.insert(args.end(), {"--flavour", options.flavour});
   const kvcheck::Budgets defaults;
   if (options.budgets.contourMicroseconds != defaults.contourMicroseconds) {
@@ -157,6 +161,7 @@ int RunChild(const CheckOptions& options, const fs::path& plugin) {
   if (info == nullptr) Refuse("no check '" + options.child + "'");
   kvcheck::CheckContext context;
   context.plugin = plugin;
+  context.other = options.other;
   context.scratch = options.scratch;
   context.level = options.level;
   context.seed = options.seed;
@@ -459,6 +464,7 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
   }
   if (checks.empty()) Refuse("--only and --exclude leave no check to run");
   ModuleFileOf(plugin);  // a folder without a module is refused before any check runs
+  if (!options.other.empty()) ModuleFileOf(options.other);
   const kvhost::ScratchFolder scratch("check");
   g_interrupted = 0;
   const auto previousInt = std::signal(SIGINT, OnInterrupt);
@@ -475,10 +481,18 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
   const CheckInfo probe{kLoadProbe, "", nullptr};
   Finding loaded = RunInChild(probe, run, "loading");
   if (!loaded.result.passed) throw ToolError(kStatusFailed, loaded.result.seen);
+  if (!options.other.empty()) {
+    CheckOptions alone = options;
+    alone.other.clear();
+    Run second{alone, options.other, scratch, run.bar};
+    loaded = RunInChild(probe, second, "loading");
+    if (!loaded.result.passed) throw ToolError(kStatusFailed, loaded.result.seen);
+  }
 
   if (!options.json) {
-    std::cout << "keelvane check: " << plugin.string() << ", level " << options.level << ", seed "
-              << options.seed << std::endl;
+    std::cout << "keelvane check: " << plugin.string()
+              << (options.other.empty() ? std::string() : " with " + options.other.string()) << ", level "
+              << options.level << ", seed " << options.seed << std::endl;
   }
   std::vector<Finding> findings;
   int failed = 0;
@@ -506,10 +520,10 @@ int RunChecks(const CheckOptions& given, const fs::path& plugin) {
       if (!f.kept.empty()) j["kept"] = f.kept.string();
       all.push_back(j);
     }
-    std::cout << JsonText(Json{{"plugin", plugin.string()}, {"level", options.level},
-                               {"seed", options.seed}, {"checks", all}, {"passed", passed},
-                               {"failed", failed}, {"seconds", seconds}})
-              << std::endl;
+    Json report{{"plugin", plugin.string()}, {"level", options.level}, {"seed", options.seed}, {"checks", all},
+                {"passed", passed}, {"failed", failed}, {"seconds", seconds}};
+    if (!options.other.empty()) report["other_plugin"] = options.other.string();
+    std::cout << JsonText(report) << std::endl;
   } else {
     std::cout << passed << " passed, " << failed << " failed" << std::endl;
   }
@@ -559,17 +573,29 @@ void AddCheckCommand(CLI::App& app, std::vector<Command>& commands) {
   sub->add_option("--load-budget", options->budgets.loadMilliseconds,
                   "milliseconds from loading the module to its arrow registered (default 50)")
       ->check(CLI::PositiveNumber);
+  sub->add_option("--plugin", options->plugins,
+                  "plug-in folder holding the module, res/ and presets/ (default: $KEELVANE_PLUGIN, else "
+                  "<bindir>/../plugins/win/keelvane); named twice, the checks run against the first and "
+                  "the exchange check trades presets between the two")
+      ->type_name("DIR");
   sub->add_option("--child", options->child)->group("");  // the check's own process
   sub->add_option("--scratch", options->scratch)->group("");
   commands.push_back({"check", sub, [options](const ToolOptions& tool) {
                         if (options->list) return ListChecks();
-                        const fs::path plugin = fs::absolute(ChoosePluginFolder(tool.plugin));
-                        if (!options->child.empty()) {
-                          CheckOptions child = *options;
-                          child.seed = child.seedText.empty() ? 0 : ParseSeed(child.seedText);
-                          return RunChild(child, plugin);
+                        std::vector<std::string> folders = options->plugins;
+                        if (!tool.plugin.empty()) folders.insert(folders.begin(), tool.plugin);
+                        if (folders.size() > 2) {
+                          Refuse("--plugin named " + std::to_string(folders.size()) +
+                                 " times: check takes one plug-in folder, or two to trade presets between");
                         }
-                        return RunChecks(*options, plugin);
+                        const fs::path plugin = fs::absolute(ChoosePluginFolder(folders.empty() ? "" : folders[0]));
+                        CheckOptions given = *options;
+                        if (folders.size() == 2) given.other = fs::absolute(folders[1]);
+                        if (!given.child.empty()) {
+                          given.seed = given.seedText.empty() ? 0 : ParseSeed(given.seedText);
+                          return RunChild(given, plugin);
+                        }
+                        return RunChecks(given, plugin);
                       }});
 }
 

@@ -105,10 +105,22 @@ std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckRes
 }
 
 std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context) {
+  return OpenSession(context, context.plugin);
+}
+
+std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context, const std::filesystem::path& folder) {
   Step(context, "loading and starting the module");
-  auto session = std::make_unique<kvtool::PluginSession>(context.plugin);
+  auto session = std::make_unique<kvtool::PluginSession>(folder);
   Step(context, "");
   return session;
+}
+
+std::vector<ParameterEdit> PresetValues(kvtool::PluginSession& session, CheckContext& context) {
+  auto edits = RandomArrowValues(session.ArrowDescription(), context, false);
+  for (ParameterEdit& e : edits) {
+    if (double* d = std::get_if<double>(&e.value)) *d = static_cast<double>(static_cast<float>(*d));
+  }
+  return edits;
 }
 
 }  // namespace kvcheck

@@ -44,7 +44,13 @@ std::string FirstDifference(const std::string& a, const std::string& b);
 // the result failed, when it does not load.
 std::unique_ptr<kvhost::Module> LoadModule(const CheckContext& context, CheckResult& result);
 
-// A session on the plug-in folder; throws ToolError when the module does not start.
+// A session on the plug-in folder (or on folder); throws ToolError when the module does
+// not start.
 std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context);
+std::unique_ptr<kvtool::PluginSession> OpenSession(const CheckContext& context, const std::filesystem::path& folder);
+
+// Random arrow values (RandomArrowValues) that a preset file, which stores reals as 32-bit
+// floats, keeps exactly.
+std::vector<ParameterEdit> PresetValues(kvtool::PluginSession& session, CheckContext& context);
 
 }  // namespace kvcheck

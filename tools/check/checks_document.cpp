@@ -9,14 +9,8 @@ namespace {
 
 std::string ReadBytes(const fs::path& path) { return kvhost::ReadWholeFile(path).value_or(""); }
 
-// Random values that a preset file (which stores reals as 32-bit floats) keeps exactly.
-std::vector<ParameterEdit> PresetValues(kvtool::PluginSession& session, CheckContext& context) {
-  auto edits = RandomArrowValues(session.ArrowDescription(), context, false);
-  for (ParameterEdit& e : edits) {
-    if (double* d = std::get_if<double>(&e.value)) *d = static_cast<double>(static_cast<float>(*d));
-  }
-  return edits;
-}
+// The most bytes one delivery brings when a preset is read as from a pipe.
+constexpr std::size_t kPiece = 17;
 
 // Presses load with file; true when the module loaded it.
 bool Load(kvtool::PluginSession& session, KvNode* arrow, const fs::path& file) {
@@ -48,6 +42,7 @@ void RunPresets(CheckContext& context, CheckResult& result) {
     const std::string bytes = ReadBytes(file);
     const auto other = PresetValues(*session, context);
     WriteValues(arrow, other);
+    const std::int64_t liveBefore = kvhost::LiveAllocations();
     ++result.cases;
     if (!Load(*session, arrow, file)) return result.Fail("a saved preset did not load: " + values, "it loads");
     for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -58,6 +53,27 @@ void RunPresets(CheckContext& context, CheckResult& result) {
                                " after saving " + values,
                            "the saved " + kvtool::ValueText(saved[i].value));
       }
+    }
+    // The same file read as a pipe or a network share delivers it, 17 bytes at a time:
+    // the same values, and as many more host allocations live (an undo step) as then.
+    const std::string whole = kvhost::DocumentText(session->Document());
+    const std::int64_t grown = kvhost::LiveAllocations() - liveBefore;
+    WriteValues(arrow, other);
+    const std::int64_t live = kvhost::LiveAllocations();
+    kvhost::DeliverReadsInPieces(kPiece);
+    const bool pieces = Load(*session, arrow, file);
+    kvhost::DeliverReadsInPieces(0);
+    ++result.cases;
+    if (const std::string now = kvhost::DocumentText(session->Document()); !pieces || now != whole) {
+      return result.Fail("a saved preset read " + std::to_string(kPiece) + " bytes at a time " +
+                             (pieces ? "loaded other values (" + FirstDifference(whole, now) + ")" : "did not load") +
+                             ": " + values,
+                         "the values of the file read whole");
+    }
+    if (const std::int64_t now = kvhost::LiveAllocations() - live; now != grown) {
+      return result.Fail("a saved preset read " + std::to_string(kPiece) + " bytes at a time left " +
+                             std::to_string(now) + " more host allocations live: " + values,
+                         std::to_string(grown) + ", as after reading it whole");
     }
     session->SavePreset(arrow, file.string());
     if (ReadBytes(file) != bytes) return result.Fail("other bytes when saved again: " + values, "the same bytes");
