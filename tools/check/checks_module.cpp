@@ -343,7 +343,8 @@ void RunLifecycle(CheckContext& context, CheckResult& result) {
   constexpr double kAllowedPerCycle = 1024.0;
   const double perCycle = GrowthPerCycle(resident);
   std::ostringstream figures;
-  figures << std::fixed << std::setprecision(2) << perCycle / 1024.0 << " KiB per cycle after "
+  // Rounded first and +0.0 added, so that a slope a hair below zero shows as 0.00.
+  figures << std::fixed << std::setprecision(2) << std::round(perCycle / 10.24) / 100.0 + 0.0 << " KiB per cycle after "
           << warmUp << " to warm up";
   result.figures = figures.str();
   if (perCycle > kAllowedPerCycle) {
