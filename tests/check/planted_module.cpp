@@ -10,12 +10,19 @@
 #include <chrono>
 #include <thread>
 
+#include "arrow_links.h"
 #include "arrow_presets.h"
 #include "ge_entry.h"
 #include "ge_export.h"
 #include "operatingsystem.h"
 #include "description/okeelvane.h"
 #include "keelvane.h"
+
+// The faults of the load button, each a variation of one planted reader.
+#if defined(PLANTED_PRESET_READ_PAST_END) || defined(PLANTED_LOAD_WITHOUT_UNDO) || \
+    defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+#define PLANTED_LOAD
+#endif
 
 namespace {
 
@@ -107,22 +114,23 @@ class PlantedArrow : public ArrowObject {
   }
 #endif
 
-#if defined(PLANTED_UNDO_NOT_RESTORING) || defined(PLANTED_PRESET_READ_PAST_END) || \
-    defined(PLANTED_RESET_KEEPS_ONE)
+#if defined(PLANTED_UNDO_NOT_RESTORING) || defined(PLANTED_RESET_KEEPS_ONE) || \
+    defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_HEAD_SWEEP_NEGATED) || defined(PLANTED_LOAD)
   Bool Message(GeListNode* node, Int32 type, void* data) override {
     const auto* command = static_cast<const DescriptionCommand*>(data);
     if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return ArrowObject::Message(node, type, data);
     BaseObject* op = static_cast<BaseObject*>(node);
+    [[maybe_unused]] BaseDocument* doc = op->GetDocument();
+    [[maybe_unused]] BaseContainer* bc = op->GetDataInstance();
+    const Int32 button = command->descId[0].id;
 #if defined(PLANTED_UNDO_NOT_RESTORING)
-    if (command->descId[0].id == ARROW_RESET) {  // the reset without its undo record
+    if (button == ARROW_RESET) {  // the reset without its undo record
       ResetArrowDefaults(op);
       op->Message(MSG_UPDATE);
       return true;
     }
 #elif defined(PLANTED_RESET_KEEPS_ONE)
-    BaseDocument* doc = op->GetDocument();
-    if (command->descId[0].id == ARROW_RESET && doc != nullptr) {  // undoable, but the head stays
-      BaseContainer* bc = op->GetDataInstance();
+    if (button == ARROW_RESET && doc != nullptr) {  // undoable, but the head stays
       doc->StartUndo();
       doc->AddUndo(UNDOTYPE::CHANGE, op);
       const Float head = bc->GetFloat(ARROW_HEAD_LENGTH);
@@ -132,10 +140,35 @@ class PlantedArrow : public ArrowObject {
       doc->EndUndo();
       return true;
     }
+#elif defined(PLANTED_DEFORMER_LEAK)
+    // An arrow under an object that is no Extrude, with no Extrude to add: the deformer
+    // made for it has no place and is never freed.
+    BaseObject* parent = op->GetUp();
+    if (button == ARROW_MAKE_WRAP && doc != nullptr && parent != nullptr && !IsType(parent, Oextrude) &&
+        !bc->GetBool(ARROW_WRAP_ADD_EXTRUDE) && bc->GetLink(ARROW_WRAP_SPLINE, doc, Obase) != nullptr &&
+        FindWrapDeformer(op) == nullptr) {
+      lost = BaseObject::Alloc(Osplinewrap);
+      return true;
+    }
+#elif defined(PLANTED_HEAD_SWEEP_NEGATED)
+    // Presets that keep the head sweep negated: the module reads its own files back
+    // alike, and no other module's.
+    if (button == ARROW_PRESET_SAVE) {
+      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+      SavePreset(op);
+      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+      return true;
+    }
+    if (button == ARROW_PRESET_LOAD && doc != nullptr) {
+      if (LoadPreset(this, op, doc)) {
+        bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
+        op->Message(MSG_UPDATE);
+      }
+      return true;
+    }
 #else
-    BaseDocument* doc = op->GetDocument();
-    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
-      if (LoadPastTheEnd(op, doc)) op->Message(MSG_UPDATE);
+    if (button == ARROW_PRESET_LOAD && doc != nullptr) {
+      if (PlantedLoad(op, doc)) op->Message(MSG_UPDATE);
       return true;
     }
 #endif
@@ -147,25 +180,36 @@ class PlantedArrow : public ArrowObject {
 #if defined(PLANTED_FAT_ARROW)
   void* held = nullptr;
 #endif
-#if defined(PLANTED_PRESET_READ_PAST_END)
-  // The load button's reader, which takes a file that ends early as read to its end.
-  Bool LoadPastTheEnd(BaseObject* op, BaseDocument* doc) {
+#if defined(PLANTED_DEFORMER_LEAK)
+  BaseObject* lost = nullptr;
+#endif
+#if defined(PLANTED_LOAD)
+  // The load button's reader as the real one is, but for its fault: a file that ends early
+  // taken as read to its end, a change without an undo record, a file object used that
+  // could not be had, or one forgotten when the disk fails a read (not when the file is
+  // short or wrong).
+  Bool PlantedLoad(BaseObject* op, [[maybe_unused]] BaseDocument* doc) {
     BaseContainer scratch(*op->GetDataInstance());
     Filename name;
     name.SetDirectory(GetPresetFolder());
     name.SetFile(Filename("*.kvp"));
     if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
     BaseFile* file = BaseFile::Alloc();
+#if !defined(PLANTED_LOAD_WITHOUT_FILE)
     if (file == nullptr) return false;
-    if (!file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA)) {
-      BaseFile::Free(file);
-      return false;
-    }
-    const Bool read = ReadPresetFile(file, scratch);
-    const Bool outOfMemory = file->GetError() == FILEERROR::OUTOFMEMORY;
+#endif
+    const Bool opened = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA);
+    Bool read = opened && ReadPresetFile(file, scratch);
+#if defined(PLANTED_PRESET_READ_PAST_END)
+    read = opened && (read || file->GetError() != FILEERROR::OUTOFMEMORY);
+#elif defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
+    if (static_cast<Int32>(file->GetError()) == KV_FILEERROR_READ) return false;
+#endif
     BaseFile::Free(file);
-    if (!read && outOfMemory) return false;
+    if (!read) return false;
+#if !defined(PLANTED_LOAD_WITHOUT_UNDO)
     doc->AddUndo(UNDOTYPE::CHANGE, op);
+#endif
     op->SetData(scratch, true);
     return true;
   }
@@ -213,16 +257,6 @@ extern "C" KV_EXPORT Int32 c4d_main(Int32 action, intptr_t first, void* second, 
 }
 #endif
 
-#if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
-DataAllocator* UndoFaultAllocator();  // at the end of this file
-#endif
-#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_HEAD_SWEEP_NEGATED) || \
-    defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
-#define PLANTED_FILE_ARROW
-// The arrow whose preset buttons carry the fault (at the end of this file).
-NodeData* AllocPlantedFileArrow();
-#endif
-
 DataAllocator* ArrowAllocator() {
 #if defined(PLANTED_LEAK_ON_UNLOAD)
   if (g_neverFreed == nullptr) g_neverFreed = NewMemClear(64);
@@ -232,139 +266,5 @@ DataAllocator* ArrowAllocator() {
   g_lost = std::malloc(4096);
   if (g_lost != nullptr) std::memset(g_lost, 1, 4096);
 #endif
-#if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
-  return UndoFaultAllocator();
-#elif defined(PLANTED_FILE_ARROW)
-  return AllocPlantedFileArrow;
-#else
   return PlantedArrow::Alloc;
-#endif
 }
-
-#if defined(PLANTED_DEFORMER_LEAK) || defined(PLANTED_LOAD_WITHOUT_UNDO)
-#include "arrow_links.h"
-
-// The arrow with a button that undo finds wrong: Make Spline Wrap losing the deformer it
-// cannot place, or Load Preset changing the arrow without an undo record.
-class UndoFaultArrow : public PlantedArrow {
- public:
-  static NodeData* Alloc() { return NewObjClear<UndoFaultArrow>(); }
-
-  Bool Message(GeListNode* node, Int32 type, void* data) override {
-    const auto* command = static_cast<const DescriptionCommand*>(data);
-    BaseObject* op = static_cast<BaseObject*>(node);
-    BaseDocument* doc = op->GetDocument();
-    if (type != MSG_DESCRIPTION_COMMAND || command == nullptr || doc == nullptr) return PlantedArrow::Message(node, type, data);
-#if defined(PLANTED_DEFORMER_LEAK)
-    // An arrow under an object that is no Extrude, with no Extrude to add: the deformer
-    // made for it has no place and is never freed.
-    const BaseContainer* bc = op->GetDataInstance();
-    BaseObject* parent = op->GetUp();
-    if (command->descId[0].id == ARROW_MAKE_WRAP && parent != nullptr && !IsType(parent, Oextrude) &&
-        !bc->GetBool(ARROW_WRAP_ADD_EXTRUDE) && bc->GetLink(ARROW_WRAP_SPLINE, doc, Obase) != nullptr &&
-        FindWrapDeformer(op) == nullptr) {
-      lost = BaseObject::Alloc(Osplinewrap);
-      return true;
-    }
-#else
-    if (command->descId[0].id == ARROW_PRESET_LOAD) {
-      if (LoadWithoutUndo(op)) op->Message(MSG_UPDATE);
-      return true;
-    }
-#endif
-    return PlantedArrow::Message(node, type, data);
-  }
-
- private:
-#if defined(PLANTED_DEFORMER_LEAK)
-  BaseObject* lost = nullptr;
-#else
-  // The load button's reader, which writes what it read without recording the change.
-  Bool LoadWithoutUndo(BaseObject* op) {
-    BaseContainer scratch(*op->GetDataInstance());
-    Filename name;
-    name.SetDirectory(GetPresetFolder());
-    name.SetFile(Filename("*.kvp"));
-    if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
-    BaseFile* file = BaseFile::Alloc();
-    if (file == nullptr) return false;
-    const Bool read = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA) &&
-                      ReadPresetFile(file, scratch);
-    BaseFile::Free(file);
-    if (read) op->SetData(scratch, true);
-    return read;
-  }
-#endif
-};
-
-DataAllocator* UndoFaultAllocator() { return UndoFaultArrow::Alloc; }
-#endif
-
-
-#if defined(PLANTED_FILE_ARROW)
-// Faults of the preset buttons: the button message handled here, the rest as the real
-// arrow handles it.
-class PlantedFileArrow : public PlantedArrow {
- public:
-  Bool Message(GeListNode* node, Int32 type, void* data) override {
-    const auto* command = static_cast<const DescriptionCommand*>(data);
-    BaseObject* op = static_cast<BaseObject*>(node);
-    if (type != MSG_DESCRIPTION_COMMAND || command == nullptr) return PlantedArrow::Message(node, type, data);
-#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
-    BaseDocument* doc = op->GetDocument();
-    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
-      if (LoadWithoutFile(op, doc)) op->Message(MSG_UPDATE);
-      return true;
-    }
-#elif defined(PLANTED_HEAD_SWEEP_NEGATED)
-    // Presets that keep the head sweep negated: the module reads its own files back
-    // alike, and no other module's.
-    BaseDocument* doc = op->GetDocument();
-    BaseContainer* bc = op->GetDataInstance();
-    if (command->descId[0].id == ARROW_PRESET_SAVE) {
-      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
-      SavePreset(op);
-      bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
-      return true;
-    }
-    if (command->descId[0].id == ARROW_PRESET_LOAD && doc != nullptr) {
-      if (LoadPreset(this, op, doc)) {
-        bc->SetFloat(ARROW_HEAD_SWEEP, -bc->GetFloat(ARROW_HEAD_SWEEP));
-        op->Message(MSG_UPDATE);
-      }
-      return true;
-    }
-#endif
-    return PlantedArrow::Message(node, type, data);
-  }
-
- private:
-#if defined(PLANTED_LOAD_WITHOUT_FILE) || defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
-  // The load button's reader, which goes on with a file object it could not have, or
-  // forgets its file object when the disk fails it (not when the file is short or wrong).
-  Bool LoadWithoutFile(BaseObject* op, BaseDocument* doc) {
-    BaseContainer scratch(*op->GetDataInstance());
-    Filename name;
-    name.SetDirectory(GetPresetFolder());
-    name.SetFile(Filename("*.kvp"));
-    if (!name.FileSelect(FILESELECTTYPE::ANYTHING, FILESELECT::LOAD, String())) return false;
-    BaseFile* file = BaseFile::Alloc();
-#if defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
-    if (file == nullptr) return false;
-#endif
-    const Bool read = file->Open(name, FILEOPEN::READ, FILEDIALOG::IGNOREOPEN, BYTEORDER::V_MOTOROLA) &&
-                      ReadPresetFile(file, scratch);
-#if defined(PLANTED_LOAD_LEAKS_ON_READ_ERROR)
-    if (static_cast<Int32>(file->GetError()) == KV_FILEERROR_READ) return false;
-#endif
-    BaseFile::Free(file);
-    if (!read) return false;
-    doc->AddUndo(UNDOTYPE::CHANGE, op);
-    op->SetData(scratch, true);
-    return true;
-  }
-#endif
-};
-
-NodeData* AllocPlantedFileArrow() { return NewObjClear<PlantedFileArrow>(); }
-#endif
