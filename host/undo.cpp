@@ -175,6 +175,18 @@ void ForgetNode(KvDocument* doc, const KvNode* node) {
   FreeDeleted(deleted);
 }
 
+namespace {
+
+// Adds record to the open group; the group's first record makes what was undone
+// unreachable, so the redo steps go.
+void AddToGroup(KvDocument* doc, UndoRecord record) {
+  UndoStep& group = doc->undo.back();
+  if (group.records.empty()) DiscardRedo(doc);
+  group.records.push_back(std::move(record));
+}
+
+}  // namespace
+
 bool StartUndo(KvDocument* doc) {
   if (doc == nullptr) return false;
   if (doc->undoDepth++ == 0) {
@@ -203,9 +215,7 @@ bool AddUndo(KvDocument* doc, std::int32_t type, KvNode* object) {
     Trim(doc);
     return true;
   }
-  UndoStep& group = doc->undo.back();
-  if (group.records.empty()) DiscardRedo(doc);
-  group.records.push_back(MakeRecord(type, object));
+  AddToGroup(doc, MakeRecord(type, object));
   return true;
 }
 
@@ -215,9 +225,7 @@ void DeleteObject(KvDocument* doc, KvNode* node) {
     return;
   }
   StartUndo(doc);
-  UndoStep& group = doc->undo.back();
-  if (group.records.empty()) DiscardRedo(doc);
-  group.records.push_back(MakeRecord(kUndoDelete, node));
+  AddToGroup(doc, MakeRecord(kUndoDelete, node));
   Detach(node);
   EndUndo(doc);
 }
